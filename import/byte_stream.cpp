@@ -1,0 +1,53 @@
+#include "import/byte_stream.h"
+
+#include "import/runtime_error.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <unistd.h>
+
+namespace survey {
+
+namespace {
+
+constexpr std::size_t block_size = 64 * 1024;
+
+}  // namespace
+
+ByteStream::ByteStream(std::string_view bytes)
+    : next_(bytes.data()), end_(bytes.data() + bytes.size())
+{
+}
+
+ByteStream::ByteStream(int fd, std::string path)
+    : fd_(fd), path_(std::move(path)), block_(new char[block_size])
+{
+}
+
+bool ByteStream::at_end()
+{
+    return next_ == end_ && !refill();
+}
+
+void ByteStream::consume(std::size_t count)
+{
+    line_ += static_cast<int>(std::count(next_, next_ + count, '\n'));
+    next_ += count;
+}
+
+bool ByteStream::refill()
+{
+    if (fd_ < 0)
+        return false;
+    ssize_t got;
+    do {
+        got = ::read(fd_, block_.get(), block_size);
+    } while (got < 0 && errno == EINTR);
+    if (got < 0)
+        throw RuntimeError(ErrorKind::DeviceIoError, 0, path_);
+    next_ = block_.get();
+    end_ = next_ + got;
+    return got > 0;
+}
+
+}  // namespace survey

@@ -1,0 +1,178 @@
+#include "import/number_text.h"
+
+#include "import/runtime_error.h"
+
+#include <charconv>
+#include <cmath>
+#include <optional>
+#include <system_error>
+
+namespace survey {
+
+namespace {
+
+bool is_digit(char c)
+{
+    return c >= '0' && c <= '9';
+}
+
+std::string_view trim_spaces(std::string_view text)
+{
+    const std::size_t first = text.find_first_not_of(' ');
+    if (first == std::string_view::npos)
+        return {};
+    return text.substr(first, text.find_last_not_of(' ') - first + 1);
+}
+
+std::size_t skip_sign(std::string_view text, std::size_t at)
+{
+    return at < text.size() && (text[at] == '+' || text[at] == '-') ? at + 1 : at;
+}
+
+std::size_t skip_digits(std::string_view text, std::size_t at)
+{
+    while (at < text.size() && is_digit(text[at]))
+        ++at;
+    return at;
+}
+
+// The number without its spaces, or nothing when the text is not number text.
+std::optional<std::string_view> number_core(std::string_view text)
+{
+    const std::string_view core = trim_spaces(text);
+    std::size_t at = skip_sign(core, 0);
+    const std::size_t whole_end = skip_digits(core, at);
+    std::size_t digits = whole_end - at;
+    at = whole_end;
+    if (at < core.size() && core[at] == '.') {
+        const std::size_t fraction_end = skip_digits(core, at + 1);
+        digits += fraction_end - at - 1;
+        at = fraction_end;
+    }
+    if (digits == 0)
+        return std::nullopt;
+    if (at < core.size() && (core[at] == 'e' || core[at] == 'E')) {
+        const std::size_t exponent_start = skip_sign(core, at + 1);
+        at = skip_digits(core, exponent_start);
+        if (at == exponent_start)
+            return std::nullopt;
+    }
+    if (at != core.size())
+        return std::nullopt;
+    return core;
+}
+
+// The power of ten of the leading non-zero digit, saturated; tells a value
+// too large for a double from one too small.
+long leading_power(std::string_view core)
+{
+    const std::size_t mantissa_end = std::min(core.find_first_of("eE"), core.size());
+    const std::string_view mantissa = core.substr(0, mantissa_end);
+    const std::size_t point = std::min(mantissa.find('.'), mantissa.size());
+    const std::size_t lead = mantissa.find_first_of("123456789");
+    long power = lead < point ? static_cast<long>(point - lead) - 1 : static_cast<long>(point) - static_cast<long>(lead);
+    if (mantissa_end < core.size()) {
+        long exponent = 0;
+        const std::string_view text = core.substr(mantissa_end + 1);
+        const std::size_t digits_start = skip_sign(text, 0);
+        for (char c : text.substr(digits_start))
+            exponent = std::min(exponent * 10 + (c - '0'), 1'000'000L);
+        power += text.front() == '-' ? -exponent : exponent;
+    }
+    return power;
+}
+
+}  // namespace
+
+bool is_numeric(std::string_view text)
+{
+    return number_core(text).has_value();
+}
+
+double text_to_double(std::string_view text)
+{
+    const std::optional<std::string_view> core = number_core(text);
+    if (!core)
+        throw RuntimeError(ErrorKind::TypeMismatch);
+    const std::string_view digits = core->front() == '+' ? core->substr(1) : *core;
+    double value = 0;
+    const auto [end, error] = std::from_chars(digits.data(), digits.data() + digits.size(), value);
+    if (error == std::errc::result_out_of_range) {
+        if (leading_power(*core) > 0)
+            throw RuntimeError(ErrorKind::Overflow);
+        return core->front() == '-' ? -0.0 : 0.0;
+    }
+    if (error != std::errc{} || end != digits.data() + digits.size())
+        throw RuntimeError(ErrorKind::TypeMismatch);
+    return value;
+}
+
+std::int16_t text_to_int16(std::string_view text)
+{
+    const double rounded = std::nearbyint(text_to_double(text));
+    if (rounded < -32768.0 || rounded > 32767.0)
+        throw RuntimeError(ErrorKind::Overflow);
+    return static_cast<std::int16_t>(rounded);
+}
+
+namespace {
+
+constexpr int significant_digits = 15;
+constexpr int first_exponent_shown = 15;
+
+struct Decimal {
+    bool negative;
+    std::string digits;  // no trailing zeros, at least one digit
+    int exponent;        // power of ten of the first digit
+};
+
+Decimal round_to_significant(double value)
+{
+    char text[40];
+    const auto result = std::to_chars(text, text + sizeof text, value, std::chars_format::scientific,
+                                      significant_digits - 1);
+    const std::string_view written(text, static_cast<std::size_t>(result.ptr - text));
+    Decimal decimal{written.front() == '-', {}, 0};
+    const std::string_view unsigned_text = written.substr(decimal.negative ? 1 : 0);
+    const std::size_t e = unsigned_text.find('e');
+    for (char c : unsigned_text.substr(0, e))
+        if (c != '.')
+            decimal.digits += c;
+    decimal.digits.erase(decimal.digits.find_last_not_of('0') + 1);
+    const std::string_view exponent = unsigned_text.substr(e + 1);
+    std::from_chars(exponent.data() + (exponent.front() == '+' ? 1 : 0), exponent.data() + exponent.size(),
+                    decimal.exponent);
+    return decimal;
+}
+
+std::string with_exponent(const Decimal& d)
+{
+    std::string text = d.digits.substr(0, 1);
+    if (d.digits.size() > 1)
+        text += "." + d.digits.substr(1);
+    const std::string power = std::to_string(d.exponent);
+    return text + "E+" + (power.size() < 2 ? "0" : "") + power;
+}
+
+std::string plain(const Decimal& d)
+{
+    if (d.exponent < 0)
+        return "0." + std::string(static_cast<std::size_t>(-d.exponent - 1), '0') + d.digits;
+    const std::size_t whole_digits = static_cast<std::size_t>(d.exponent) + 1;
+    if (d.digits.size() <= whole_digits)
+        return d.digits + std::string(whole_digits - d.digits.size(), '0');
+    return d.digits.substr(0, whole_digits) + "." + d.digits.substr(whole_digits);
+}
+
+}  // namespace
+
+std::string double_to_text(double value)
+{
+    if (value == 0)
+        return "0";
+    const Decimal decimal = round_to_significant(value);
+    const std::string magnitude = decimal.exponent >= first_exponent_shown ? with_exponent(decimal) : plain(decimal);
+    return decimal.negative ? "-" + magnitude : magnitude;
+}
+
+}  // namespace survey

@@ -1,0 +1,47 @@
+#pragma once
+
+#include <stdexcept>
+#include <string>
+#include <string_view>
+
+namespace survey {
+
+// The kinds of failure an import or an archive move can end with.
+enum class ErrorKind {
+    Overflow,
+    TypeMismatch,
+    InvalidArgument,
+    IndexOutOfRange,
+    FileNotFound,
+    FileAlreadyExists,
+    PathNotFound,
+    PermissionDenied,
+    PathFileAccessError,
+    BadFileName,
+    DeviceIoError,
+};
+
+// The user-facing text of a kind, as the window reports it.
+std::string_view error_message(ErrorKind kind);
+
+// A failure with its kind and where it happened: the GPX line whose chunk
+// could not be read (0 when the failure is not about GPX content) and the
+// file or folder involved (empty when no file is).
+class RuntimeError : public std::runtime_error {
+public:
+    explicit RuntimeError(ErrorKind kind, int line = 0, std::string path = {});
+
+    ErrorKind kind() const noexcept { return kind_; }
+    int line() const noexcept { return line_; }
+    const std::string& path() const noexcept { return path_; }
+
+    // The same failure, placed at a GPX line.
+    RuntimeError at_line(int line) const;
+
+private:
+    ErrorKind kind_;
+    int line_;
+    std::string path_;
+};
+
+}  // namespace survey

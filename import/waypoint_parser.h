@@ -1,0 +1,12 @@
+#pragma once
+
+#include "import/byte_stream.h"
+#include "import/import_plan.h"
+
+namespace survey {
+
+// Reads the waypoints of a GPX file, chunk by chunk at fixed positions, into
+// survey lines and photo moves. Touches no file beyond the stream.
+ImportPlan plan_import(ByteStream& gpx);
+
+}  // namespace survey

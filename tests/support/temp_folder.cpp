@@ -1,0 +1,52 @@
+#include "tests/support/temp_folder.h"
+
+#include <fstream>
+#include <iterator>
+#include <stdexcept>
+#include <cstdlib>
+
+namespace testing_support {
+
+TempFolder::TempFolder()
+{
+    std::string pattern = (std::filesystem::temp_directory_path() / "survey-test-XXXXXX").string();
+    if (!::mkdtemp(pattern.data()))
+        throw std::runtime_error("cannot make a temporary folder");
+    path_ = pattern;
+}
+
+TempFolder::~TempFolder()
+{
+    std::error_code ignored;
+    std::filesystem::permissions(path_, std::filesystem::perms::owner_all, std::filesystem::perm_options::add,
+                                 ignored);
+    std::filesystem::remove_all(path_, ignored);
+}
+
+void write_file(const std::filesystem::path& path, const std::string& bytes)
+{
+    std::ofstream out(path, std::ios::binary);
+    out << bytes;
+    if (!out.flush())
+        throw std::runtime_error("cannot write " + path.string());
+}
+
+std::string read_file(const std::filesystem::path& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    if (!in)
+        throw std::runtime_error("cannot read " + path.string());
+    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+std::map<std::string, std::string> snapshot(const std::filesystem::path& root)
+{
+    std::map<std::string, std::string> entries;
+    for (const auto& entry : std::filesystem::recursive_directory_iterator(root)) {
+        const std::string name = std::filesystem::relative(entry.path(), root).string();
+        entries[name] = entry.is_regular_file() ? "file:" + read_file(entry.path()) : "folder";
+    }
+    return entries;
+}
+
+}  // namespace testing_support
