@@ -2,7 +2,6 @@
 
 #include "import/runtime_error.h"
 
-#include <algorithm>
 #include <cerrno>
 #include <unistd.h>
 
@@ -29,9 +28,9 @@ bool ByteStream::at_end()
     return next_ == end_ && !refill();
 }
 
-void ByteStream::consume(std::size_t count)
+void ByteStream::consume(std::size_t count, std::size_t line_feeds)
 {
-    line_ += static_cast<int>(std::count(next_, next_ + count, '\n'));
+    line_ += static_cast<std::int64_t>(line_feeds);
     next_ += count;
 }
 

@@ -1,5 +1,8 @@
 #pragma once
 
+#include <algorithm>
+#include <cstdint>
+#include <limits>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -19,10 +22,11 @@ public:
     bool at_end();
     // The bytes read ahead and not yet consumed; empty only at the end.
     std::string_view buffered() const { return {next_, static_cast<std::size_t>(end_ - next_)}; }
-    // Moves past `count` buffered bytes.
-    void consume(std::size_t count);
-    // 1-based line of the next byte.
-    int line() const { return line_; }
+    // Moves past `count` buffered bytes, of which `line_feeds` are line feeds;
+    // the caller counts them as it scans.
+    void consume(std::size_t count, std::size_t line_feeds);
+    // 1-based line of the next byte, held at the largest int past that.
+    int line() const { return static_cast<int>(std::min<std::int64_t>(line_, std::numeric_limits<int>::max())); }
 
 private:
     bool refill();
@@ -32,7 +36,7 @@ private:
     std::unique_ptr<char[]> block_;
     const char* next_ = nullptr;
     const char* end_ = nullptr;
-    int line_ = 1;
+    std::int64_t line_ = 1;
 };
 
 }  // namespace survey

@@ -1,37 +1,39 @@
 #include "import/file_move.h"
 
-#include "import/file_queries.h"
-
 namespace survey {
 
-bool MovePreview::exists(const std::string& path) const
+EntryKind MovePreview::kind(const std::string& path)
 {
-    const auto planned = planned_.find(path);
-    return planned != planned_.end() ? planned->second : entry_kind(path) != EntryKind::None;
+    const auto [known, added] = known_.try_emplace(path, EntryKind::None);
+    if (added)
+        known->second = entry_kind(path);
+    return known->second;
 }
 
 void MovePreview::record(const FileMove& move)
 {
-    planned_[move.source] = false;
-    planned_[move.target()] = true;
+    known_[move.source] = EntryKind::None;
+    known_[move.target()] = EntryKind::File;
 }
 
-std::optional<RuntimeError> move_obstacle(const FileMove& move, const MovePreview& preview)
+std::optional<RuntimeError> move_obstacle(const FileMove& move, MovePreview& preview)
 {
-    if (!preview.exists(move.source))
+    const EntryKind source = preview.kind(move.source);
+    if (source == EntryKind::None)
         return RuntimeError(ErrorKind::FileNotFound, 0, move.source);
-    if (entry_kind(move.source) == EntryKind::Folder)
+    if (source == EntryKind::Folder)
         return RuntimeError(ErrorKind::PathFileAccessError, 0, move.source);
-    if (entry_kind(move.target_folder) != EntryKind::Folder)
+    if (preview.kind(move.target_folder) != EntryKind::Folder)
         return RuntimeError(ErrorKind::PathNotFound, 0, move.target_folder);
-    if (preview.exists(move.target()))
+    if (preview.kind(move.target()) != EntryKind::None)
         return RuntimeError(ErrorKind::FileAlreadyExists, 0, move.target());
     return std::nullopt;
 }
 
 void move_file(FileEffects& effects, const FileMove& move)
 {
-    if (const auto obstacle = move_obstacle(move, MovePreview{}))
+    MovePreview preview;
+    if (const auto obstacle = move_obstacle(move, preview))
         throw *obstacle;
     if (const int error = effects.move_without_replacing(move.source, move.target()))
         throw file_error(error, move.target());

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "import/file_effects.h"
+#include "import/file_queries.h"
 #include "import/runtime_error.h"
 
 #include <optional>
@@ -19,19 +20,19 @@ struct FileMove {
 };
 
 // The file system as it will look once some moves are made, so that a list
-// of moves can be checked before any is done.
+// of moves can be checked before any is done. Each path is looked up once.
 class MovePreview {
 public:
-    bool exists(const std::string& path) const;
+    EntryKind kind(const std::string& path);
     void record(const FileMove& move);
 
 private:
-    std::unordered_map<std::string, bool> planned_;
+    std::unordered_map<std::string, EntryKind> known_;
 };
 
 // Why the move cannot be made, checked in this order: source present,
 // target folder present, target absent. A move never replaces a file.
-std::optional<RuntimeError> move_obstacle(const FileMove& move, const MovePreview& preview);
+std::optional<RuntimeError> move_obstacle(const FileMove& move, MovePreview& preview);
 
 // Checks the move, then makes it; throws what stops it.
 void move_file(FileEffects& effects, const FileMove& move);

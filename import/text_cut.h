@@ -1,7 +1,6 @@
 #pragma once
 
 #include <cstddef>
-#include <string>
 #include <string_view>
 
 namespace survey {
@@ -11,6 +10,6 @@ std::ptrdiff_t instr(std::string_view text, std::string_view needle);
 
 // `length` characters of `text` from the 1-based `start`, fewer where the
 // text ends first. A start below 1 or a negative length is an Invalid argument.
-std::string mid(std::string_view text, std::ptrdiff_t start, std::ptrdiff_t length);
+std::string_view mid(std::string_view text, std::ptrdiff_t start, std::ptrdiff_t length);
 
 }  // namespace survey

@@ -83,7 +83,7 @@ private:
     {
         const Fix fix = read_fix();
         next_chunk();
-        const std::string name = mid(chunk_, 16, instr(chunk_, "]") - 16);
+        const std::string name(mid(chunk_, 16, instr(chunk_, "]") - 16));
         if (is_numeric(name)) {
             sighting_.tally = text_to_int16(name);
             finish_waypoint();
@@ -137,7 +137,7 @@ private:
     {
         next_chunk();
         const int link_line = chunk_line_;
-        const std::string photo = mid(chunk_, 13, instr(chunk_, "jpg") - 10);
+        const std::string photo(mid(chunk_, 13, instr(chunk_, "jpg") - 10));
         for (int skipped = 0; skipped < 3; ++skipped)
             next_chunk();
         finish_waypoint();
