@@ -1,0 +1,297 @@
+#include "ui/caption_fit.h"
+#include "ui/form1.h"
+
+#include <QDir>
+#include <QFile>
+#include <QLabel>
+#include <QPushButton>
+#include <QStyleOptionButton>
+#include <QTemporaryDir>
+#include <QtTest>
+
+#include <memory>
+
+// Drives the real window by its buttons, with the dialog, message box and
+// beep replaced so that nothing waits for a person.
+class Form1Test : public QObject {
+    Q_OBJECT
+
+private slots:
+    void init();
+    void starts_with_only_browse_showing();
+    void choosing_a_file_reveals_the_read_button();
+    void a_path_naming_nothing_gives_an_empty_name();
+    void cancel_before_any_choice_changes_nothing();
+    void cancel_after_a_choice_keeps_it();
+    void import_reports_the_count_and_archives_at_close();
+    void import_of_no_record_reports_zero_and_archives_nothing();
+    void import_error_is_shown_and_nothing_changes();
+    void browsing_after_import_archives_the_imported_file();
+    void close_without_import_moves_nothing();
+    void archive_failure_is_shown_and_the_window_closes_data();
+    void archive_failure_is_shown_and_the_window_closes();
+    void captions_fit_their_controls();
+    void done_label_is_red_and_bold();
+
+private:
+    std::unique_ptr<Form1> open_form();
+    QString put_gpx(const QString& name, const QByteArray& text);
+    void put_sample();
+    void browse_to(const QString& path);
+    void click(QPushButton* button) { QTest::mouseClick(button, Qt::LeftButton); }
+    QString app_file(const QString& name) const { return app_.filePath(name); }
+    QString phone_file(const QString& name) const { return phone_.filePath(name); }
+
+    QPushButton* cmdBrowse() { return form_->cmdBrowse; }
+    QPushButton* Command1() { return form_->Command1; }
+    QLabel* lblGPXfile() { return form_->lblGPXfile; }
+    QLabel* lblDone() { return form_->lblDone; }
+
+    std::unique_ptr<QTemporaryDir> root_;
+    QDir app_;
+    QDir phone_;
+    QStringList dialog_answers_;
+    QStringList errors_;
+    int beeps_ = 0;
+    std::unique_ptr<Form1> form_;
+};
+
+void Form1Test::init()
+{
+    root_ = std::make_unique<QTemporaryDir>();
+    QVERIFY(root_->isValid());
+    QDir root(root_->path());
+    QVERIFY(root.mkpath("app/photosound") && root.mkpath("app/saveGPX") && root.mkpath("phone"));
+    app_ = QDir(root.filePath("app"));
+    phone_ = QDir(root.filePath("phone"));
+    dialog_answers_.clear();
+    errors_.clear();
+    beeps_ = 0;
+    form_ = open_form();
+}
+
+std::unique_ptr<Form1> Form1Test::open_form()
+{
+    DesktopServices services;
+    services.program_folder = [this] { return app_.path(); };
+    services.choose_file = [this](QWidget*) { return dialog_answers_.isEmpty() ? QString() : dialog_answers_.takeFirst(); };
+    services.show_error = [this](QWidget*, const QString& title, const QString& text) {
+        QCOMPARE(title, QString("read values from phone"));
+        errors_ << text;
+    };
+    services.beep = [this] { ++beeps_; };
+    auto form = std::make_unique<Form1>(services);
+    form->show();
+    return form;
+}
+
+QString Form1Test::put_gpx(const QString& name, const QByteArray& text)
+{
+    QFile file(phone_file(name));
+    if (!file.open(QIODevice::WriteOnly) || file.write(text) != text.size())
+        qFatal("cannot write the test GPX");
+    return file.fileName();
+}
+
+void Form1Test::put_sample()
+{
+    QFile sample(QStringLiteral(TEST_DATA_DIR) + "/field-day.gpx");
+    QVERIFY(sample.open(QIODevice::ReadOnly));
+    put_gpx("field-day.gpx", sample.readAll());
+    for (const char* photo : {"p1.jpg", "p2.jpg", "p3.jpg", "p4.jpg"}) {
+        QFile file(phone_file(photo));
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write("jpeg");
+    }
+}
+
+void Form1Test::browse_to(const QString& path)
+{
+    dialog_answers_ << path;
+    click(cmdBrowse());
+}
+
+void Form1Test::starts_with_only_browse_showing()
+{
+    QVERIFY(cmdBrowse()->isVisible());
+    QVERIFY(!Command1()->isVisible());
+    QCOMPARE(lblGPXfile()->text(), QString());
+    QCOMPARE(lblDone()->text(), QString());
+    QCOMPARE(form_->windowTitle(), QString("read values from phone"));
+    QCOMPARE(form_->app_folder, app_.path().toStdString());
+    QCOMPARE(QDir::currentPath(), app_.path());
+    QCOMPARE(form_->obs_count, std::int16_t(0));
+}
+
+void Form1Test::choosing_a_file_reveals_the_read_button()
+{
+    const QString gpx = put_gpx("track.gpx", "");
+    QDir::setCurrent(phone_.path());
+    browse_to(gpx);
+    QCOMPARE(lblGPXfile()->text(), gpx);
+    QCOMPARE(form_->gpx_name, std::string("track.gpx"));
+    QCOMPARE(form_->gpx_folder, phone_.path().toStdString() + "/");
+    QVERIFY(Command1()->isVisible());
+    QVERIFY(Command1()->isEnabled());
+    QCOMPARE(QDir::currentPath(), app_.path());
+}
+
+void Form1Test::a_path_naming_nothing_gives_an_empty_name()
+{
+    browse_to(phone_file("gone.gpx"));
+    QCOMPARE(form_->gpx_name, std::string());
+    QCOMPARE(form_->gpx_folder, phone_file("gone.gpx").toStdString());
+}
+
+void Form1Test::cancel_before_any_choice_changes_nothing()
+{
+    click(cmdBrowse());
+    QVERIFY(!Command1()->isVisible());
+    QCOMPARE(lblGPXfile()->text(), QString());
+    QCOMPARE(form_->gpx_folder, std::string());
+}
+
+void Form1Test::cancel_after_a_choice_keeps_it()
+{
+    const QString gpx = put_gpx("track.gpx", "");
+    browse_to(gpx);
+    click(cmdBrowse());
+    QCOMPARE(lblGPXfile()->text(), gpx);
+    QCOMPARE(form_->gpx_name, std::string("track.gpx"));
+    QVERIFY(Command1()->isVisible());
+}
+
+void Form1Test::import_reports_the_count_and_archives_at_close()
+{
+    put_sample();
+    browse_to(phone_file("field-day.gpx"));
+    click(Command1());
+    QVERIFY2(errors_.isEmpty(), qPrintable(errors_.join("; ")));
+    QCOMPARE(lblDone()->text(), QString("Completed, 2 transit observations imported to database."));
+    QCOMPARE(beeps_, 1);
+    QVERIFY(Command1()->isVisible());
+    QVERIFY(!Command1()->isEnabled());
+    QVERIFY(QFile::exists(app_file("survey.csv")));
+    QVERIFY(QFile::exists(app_file("photosound/p4.jpg")));
+
+    form_->close();
+    QVERIFY(errors_.isEmpty());
+    QVERIFY(!QFile::exists(phone_file("field-day.gpx")));
+    QVERIFY(QFile::exists(app_file("saveGPX/field-day.gpx")));
+}
+
+void Form1Test::import_of_no_record_reports_zero_and_archives_nothing()
+{
+    const QString gpx = put_gpx("empty.gpx", "");
+    browse_to(gpx);
+    click(Command1());
+    QCOMPARE(lblDone()->text(), QString("Completed, 0 transit observations imported to database."));
+    QVERIFY(!Command1()->isEnabled());
+    form_->close();
+    QVERIFY(QFile::exists(gpx));
+    QVERIFY(errors_.isEmpty());
+}
+
+void Form1Test::import_error_is_shown_and_nothing_changes()
+{
+    const QString gpx = put_gpx("bad.gpx", "<?xml?>\n\t<wpt lat=\"north\" lon=\"2\">\n\t\t<ele>1</ele>\n");
+    browse_to(gpx);
+    click(Command1());
+    QCOMPARE(errors_, QStringList{"Type mismatch\nbad.gpx, line 2"});
+    QCOMPARE(beeps_, 0);
+    QCOMPARE(lblDone()->text(), QString());
+    QVERIFY(Command1()->isVisible());
+    QVERIFY(Command1()->isEnabled());
+    QCOMPARE(form_->obs_count, std::int16_t(0));
+    QVERIFY(!QFile::exists(app_file("survey.csv")));
+
+    form_->close();
+    QVERIFY(QFile::exists(gpx));
+    QCOMPARE(errors_.size(), 1);
+}
+
+void Form1Test::browsing_after_import_archives_the_imported_file()
+{
+    put_sample();
+    const QString other = put_gpx("other.gpx", "");
+    browse_to(phone_file("field-day.gpx"));
+    click(Command1());
+    browse_to(other);
+    QCOMPARE(lblGPXfile()->text(), other);
+    QCOMPARE(form_->gpx_name, std::string("other.gpx"));
+    QVERIFY(!Command1()->isEnabled());
+
+    form_->close();
+    QVERIFY(QFile::exists(other));
+    QVERIFY(QFile::exists(app_file("saveGPX/field-day.gpx")));
+    QVERIFY(!QFile::exists(app_file("saveGPX/other.gpx")));
+}
+
+void Form1Test::close_without_import_moves_nothing()
+{
+    put_sample();
+    browse_to(phone_file("field-day.gpx"));
+    form_->close();
+    QVERIFY(QFile::exists(phone_file("field-day.gpx")));
+    QVERIFY(errors_.isEmpty());
+}
+
+void Form1Test::archive_failure_is_shown_and_the_window_closes_data()
+{
+    QTest::addColumn<QString>("obstacle");
+    QTest::addColumn<QString>("message");
+    QTest::newRow("archive folder missing") << "no folder" << "Path not found\n{app}/saveGPX/";
+    QTest::newRow("name already archived") << "name taken" << "File already exists\n{app}/saveGPX/field-day.gpx";
+    QTest::newRow("GPX gone") << "source gone" << "File not found\n{phone}/field-day.gpx";
+}
+
+void Form1Test::archive_failure_is_shown_and_the_window_closes()
+{
+    QFETCH(QString, obstacle);
+    QFETCH(QString, message);
+    put_sample();
+    browse_to(phone_file("field-day.gpx"));
+    click(Command1());
+    if (obstacle == "no folder")
+        QVERIFY(QDir(app_file("saveGPX")).removeRecursively());
+    else if (obstacle == "name taken")
+        QVERIFY(QFile::copy(phone_file("field-day.gpx"), app_file("saveGPX/field-day.gpx")));
+    else
+        QVERIFY(QFile::remove(phone_file("field-day.gpx")));
+
+    QVERIFY(form_->close());
+    message.replace("{app}", app_.path()).replace("{phone}", phone_.path());
+    QCOMPARE(errors_, QStringList{message});
+    QCOMPARE(QFile::exists(phone_file("field-day.gpx")), obstacle != "source gone");
+}
+
+void Form1Test::captions_fit_their_controls()
+{
+    for (QPushButton* button : {cmdBrowse(), Command1()}) {
+        QStyleOptionButton option;
+        option.initFrom(button);
+        option.text = button->text();
+        const QRect room = button->style()->subElementRect(QStyle::SE_PushButtonContents, &option, button);
+        const QRect text = button->fontMetrics().boundingRect(button->text());
+        QVERIFY2(text.width() <= room.width() && text.height() <= room.height(), qPrintable(button->text()));
+    }
+    QLabel* label = form_->Label1;
+    const QRect wrapped = label->fontMetrics().boundingRect(label->contentsRect(), Qt::TextWordWrap, label->text());
+    QVERIFY(label->contentsRect().contains(wrapped));
+    QVERIFY(caption_fits(lblDone(), "Completed, 32767 transit observations imported to database.", lblDone()->size()));
+    QCOMPARE(form_->minimumSize(), form_->maximumSize());
+    // One scale for the whole design keeps its 941 by 202 proportions.
+    QVERIFY(form_->width() >= 941);
+    QVERIFY(qAbs(form_->width() / 941.0 - form_->height() / 202.0) < 0.01);
+}
+
+void Form1Test::done_label_is_red_and_bold()
+{
+    QCOMPARE(lblDone()->palette().color(QPalette::WindowText), QColor(255, 0, 0));
+    QVERIFY(lblDone()->font().bold());
+    QCOMPARE(lblDone()->font().pointSizeF(), 9.75);
+    QVERIFY(form_->Label1->wordWrap());
+}
+
+QTEST_MAIN(Form1Test)
+#include "form1_test.moc"

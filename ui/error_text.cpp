@@ -1,0 +1,15 @@
+#include "ui/error_text.h"
+
+#include <QFile>
+#include <QFileInfo>
+
+QString error_text(const survey::RuntimeError& error, const QString& gpx_path)
+{
+    const std::string_view kind = survey::error_message(error.kind());
+    QString text = QString::fromUtf8(kind.data(), static_cast<qsizetype>(kind.size()));
+    if (error.line() > 0)
+        text += "\n" + QFileInfo(gpx_path).fileName() + ", line " + QString::number(error.line());
+    if (!error.path().empty())
+        text += "\n" + QFile::decodeName(QByteArray::fromStdString(error.path()));
+    return text;
+}

@@ -1,0 +1,10 @@
+#pragma once
+
+#include "import/runtime_error.h"
+
+#include <QString>
+
+// The message box text: the kind of failure as the user knows it, then where
+// it happened: the GPX file's name and line for a fault in its content, the
+// path for a file that could not be read, written or moved.
+QString error_text(const survey::RuntimeError& error, const QString& gpx_path);
