@@ -7,8 +7,9 @@ namespace survey {
 
 bool is_safe_file_name(std::string_view name)
 {
-    return !name.empty() && name != "." && name != ".." && name.find_first_of(std::string_view("/\\\0", 3)) ==
-                                                             std::string_view::npos;
+    // A line break would also split the survey record that lists the photo.
+    constexpr std::string_view unsafe("/\\\0\r\n", 5);
+    return !name.empty() && name != "." && name != ".." && name.find_first_of(unsafe) == std::string_view::npos;
 }
 
 std::vector<FileMove> checked_photo_moves(const std::vector<PhotoMove>& photos, const std::string& gpx_folder,

@@ -10,7 +10,8 @@
 
 namespace survey {
 
-// Photo names come from the GPX file: only a plain name in the folder is safe.
+// Photo names come from the GPX file: only a plain one-line name in the
+// folder is safe.
 bool is_safe_file_name(std::string_view name);
 
 // The planned photo moves, each checked as the file system will be once the

@@ -84,6 +84,9 @@ private:
         const Fix fix = read_fix();
         next_chunk();
         const std::string name(mid(chunk_, 16, instr(chunk_, "]") - 16));
+        // A line break inside a name would split its survey record in two.
+        if (name.find_first_of("\r\n") != std::string::npos)
+            throw RuntimeError(ErrorKind::InvalidArgument);
         if (is_numeric(name)) {
             sighting_.tally = text_to_int16(name);
             finish_waypoint();

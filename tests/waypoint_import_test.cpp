@@ -1,5 +1,4 @@
 #include "import/file_effects.h"
-#include "tests/support/failing_effects.h"
 #include "tests/support/gpx_builder.h"
 #include "tests/support/import_fixture.h"
 
@@ -11,7 +10,6 @@
 
 namespace fs = std::filesystem;
 using survey::ErrorKind;
-using testing_support::FailingEffects;
 using testing_support::read_file;
 using testing_support::write_file;
 
@@ -168,69 +166,6 @@ TEST_F(WaypointImport, MissingPhotoFolderIsPathNotFound)
     EXPECT_EQ(error->kind(), ErrorKind::PathNotFound);
     EXPECT_EQ(error->line(), 7);
     EXPECT_EQ(error->path(), app().string() + "/photosound/");
-}
-
-class FailingStep : public WaypointImport {
-protected:
-    void SetUp() override
-    {
-        put_photos({"a.jpg", "b.jpg", "c.jpg"});
-        write_file(survey_csv(), "earlier survey\r\n");
-        gpx_ = put_gpx(gpx::header() + gpx::picture("a.jpg") + gpx::picture("b.jpg") + gpx::waypoint("s") + commit +
-                       gpx::picture("c.jpg") + gpx::track());
-    }
-
-    // Fails the first call of `step` and checks that every file is as it was.
-    survey::RuntimeError fail_first(const std::string& step, int error_number)
-    {
-        FailingEffects counting;
-        EXPECT_FALSE(import(gpx_, counting));
-        for (int k = 1; k <= counting.calls(); ++k) {
-            reset_to_before();
-            FailingEffects failing(k, error_number);
-            const auto before = everything();
-            const auto error = import(gpx_, failing);
-            if (failing.failed_step() != step)
-                continue;
-            EXPECT_EQ(everything(), before) << step << " failing at call " << k;
-            if (error)
-                return *error;
-        }
-        ADD_FAILURE() << "no " << step << " step failed";
-        return survey::RuntimeError(ErrorKind::Overflow);
-    }
-
-    // Undoes a successful run so that each try starts alike.
-    void reset_to_before()
-    {
-        for (const char* photo : {"a.jpg", "b.jpg", "c.jpg"})
-            if (fs::exists(app() / "photosound" / photo))
-                fs::rename(app() / "photosound" / photo, phone() / photo);
-        write_file(survey_csv(), "earlier survey\r\n");
-    }
-
-    fs::path gpx_;
-};
-
-TEST_F(FailingStep, SecondPhotoMoveUndoesTheFirst)
-{
-    FailingEffects failing(6, EIO);  // create, write, sync, close, then the moves
-    const auto before = everything();
-    const auto error = import(gpx_, failing);
-    ASSERT_TRUE(error);
-    EXPECT_EQ(failing.failed_step(), "move");
-    EXPECT_EQ(error->kind(), ErrorKind::DeviceIoError);
-    EXPECT_EQ(everything(), before);
-}
-
-TEST_F(FailingStep, EachStepFailsCleanly)
-{
-    EXPECT_EQ(fail_first("create", EACCES).kind(), ErrorKind::PermissionDenied);
-    EXPECT_EQ(fail_first("write", ENOSPC).kind(), ErrorKind::DeviceIoError);
-    EXPECT_EQ(fail_first("sync", EIO).kind(), ErrorKind::DeviceIoError);
-    EXPECT_EQ(fail_first("close", EIO).kind(), ErrorKind::DeviceIoError);
-    EXPECT_EQ(fail_first("move", EEXIST).kind(), ErrorKind::FileAlreadyExists);
-    EXPECT_EQ(fail_first("replace", EACCES).kind(), ErrorKind::PermissionDenied);
 }
 
 TEST(FileEffects, MoveNeverReplacesAFile)

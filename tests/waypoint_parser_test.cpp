@@ -117,50 +117,6 @@ TEST(WaypointParser, EmptyOrTrackOnlyFilesPlanNothing)
     }
 }
 
-struct FaultCase {
-    const char* what;
-    std::string waypoints;
-    ErrorKind kind;
-    int line;
-};
-
-class ContentFault : public ::testing::TestWithParam<FaultCase> {};
-
-TEST_P(ContentFault, StopsAtTheFirstFaultWithItsLine)
-{
-    const ImportPlan plan = plan_of(gpx::header() + GetParam().waypoints + gpx::track());
-    ASSERT_TRUE(plan.error) << GetParam().what;
-    EXPECT_EQ(plan.error->kind(), GetParam().kind) << GetParam().what;
-    EXPECT_EQ(plan.error->line(), GetParam().line) << GetParam().what;
-    EXPECT_TRUE(plan.error->path().empty());
-}
-
-// The header takes lines 1 and 2, so the first waypoint's lines are 3 to 8.
-INSTANTIATE_TEST_SUITE_P(
-    Faults, ContentFault,
-    ::testing::Values(
-        FaultCase{"wpt line without a lon", "\t<wpt lat=\"1\"\t\t<ele>\n", ErrorKind::IndexOutOfRange, 3},
-        FaultCase{"wpt line without attributes", "\t<wpt>\n", ErrorKind::IndexOutOfRange, 3},
-        FaultCase{"empty wpt chunk", "\t\t\t<wpt>\n", ErrorKind::Overflow, 3},
-        FaultCase{"lat too short to cut", "\t<wpt lat= lon=\"2\">\n", ErrorKind::InvalidArgument, 3},
-        FaultCase{"lat not a number", gpx::waypoint("a", {.lat = "5x"}), ErrorKind::TypeMismatch, 3},
-        FaultCase{"lat beyond a double", gpx::waypoint("a", {.lat = "1e999"}), ErrorKind::Overflow, 3},
-        FaultCase{"spaces beyond 255 in the elevation line",
-                  "\t<wpt lat=\"1\" lon=\"2\">\n\t\t<ele>" + std::string(255, ' ') + "</ele>\n",
-                  ErrorKind::Overflow, 4},
-        FaultCase{"not a date", gpx::waypoint("a", {.date = "2014-02-30"}), ErrorKind::TypeMismatch, 5},
-        FaultCase{"name without ]", "\t<wpt lat=\"1\" lon=\"2\">\n\t\t<ele>1</ele>\n\t\t<time>2014-02-14T1</time>\n"
-                  "\t\t<name>Alpha</name>\n", ErrorKind::InvalidArgument, 6},
-        FaultCase{"integer element without </", gpx::waypoint_start("a", {}) + "\t\t<sat>7\n",
-                  ErrorKind::InvalidArgument, 7},
-        FaultCase{"integer element not a number", gpx::waypoint("a", {.sat = "many"}), ErrorKind::TypeMismatch, 7},
-        FaultCase{"integer element out of range", gpx::waypoint("a", {.sat = "40000"}), ErrorKind::Overflow, 7},
-        FaultCase{"numeric name out of range", gpx::waypoint("99999"), ErrorKind::Overflow, 6},
-        FaultCase{"link without jpg", gpx::picture("p1.JPG"), ErrorKind::InvalidArgument, 7},
-        FaultCase{"second waypoint's fault", gpx::waypoint("a") + gpx::waypoint("b", {.sat = ""}),
-                  ErrorKind::TypeMismatch, 13},
-        FaultCase{"file ends inside a waypoint", gpx::waypoint_start("a", {}), ErrorKind::InvalidArgument, 7}));
-
 TEST(WaypointParser, MovesBeforeTheFaultAreKept)
 {
     const ImportPlan plan =

@@ -2,16 +2,23 @@
 
 #include "import/file_effects.h"
 
+#include <functional>
 #include <string>
 
 namespace testing_support {
 
 // The machine's file system, except that the call numbered `fail_at`
-// (counting from 1 over every step) fails with `error` without doing
-// anything. With `fail_at` 0 it only counts.
+// (counting from 1 over every step) fails without doing anything, with the
+// errno value `error_for` gives for its step. With `fail_at` 0 it only counts.
 class FailingEffects : public survey::FileEffects {
 public:
-    explicit FailingEffects(int fail_at = 0, int error = 0) : fail_at_(fail_at), error_(error) {}
+    using ErrorForStep = std::function<int(const std::string& step)>;
+
+    FailingEffects(int fail_at, ErrorForStep error_for) : fail_at_(fail_at), error_for_(std::move(error_for)) {}
+    explicit FailingEffects(int fail_at = 0, int error = 0)
+        : FailingEffects(fail_at, [error](const std::string&) { return error; })
+    {
+    }
 
     int calls() const { return calls_; }
     // The name of the step that failed, or "" when none did.
@@ -26,10 +33,11 @@ public:
     int remove(const std::string& path) override;
 
 private:
-    bool fails_now(const char* step);
+    // The errno value to fail this step with, or 0 when it is not the one.
+    int fails_now(const char* step);
 
     int fail_at_;
-    int error_;
+    ErrorForStep error_for_;
     int calls_ = 0;
     std::string failed_step_;
     survey::FileEffects& real_ = survey::system_file_effects();

@@ -50,3 +50,20 @@ std::map<std::string, std::string> snapshot(const std::filesystem::path& root)
 }
 
 }  // namespace testing_support
+
+namespace testing_support {
+
+void restore(const std::filesystem::path& root, const std::map<std::string, std::string>& entries)
+{
+    for (const auto& entry : std::filesystem::directory_iterator(root))
+        std::filesystem::remove_all(entry.path());
+    // The map is sorted, so a folder comes before what it holds.
+    for (const auto& [name, content] : entries) {
+        if (content == "folder")
+            std::filesystem::create_directory(root / name);
+        else
+            write_file(root / name, content.substr(std::string_view("file:").size()));
+    }
+}
+
+}  // namespace testing_support

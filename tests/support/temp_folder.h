@@ -28,4 +28,7 @@ std::string read_file(const std::filesystem::path& path);
 // content, to compare a tree before and after.
 std::map<std::string, std::string> snapshot(const std::filesystem::path& root);
 
+// Makes the tree below `root` what `snapshot` took.
+void restore(const std::filesystem::path& root, const std::map<std::string, std::string>& entries);
+
 }  // namespace testing_support
