@@ -18,11 +18,8 @@ void MovePreview::record(const FileMove& move)
 
 std::optional<RuntimeError> move_obstacle(const FileMove& move, MovePreview& preview)
 {
-    const EntryKind source = preview.kind(move.source);
-    if (source == EntryKind::None)
+    if (preview.kind(move.source) == EntryKind::None)
         return RuntimeError(ErrorKind::FileNotFound, 0, move.source);
-    if (source == EntryKind::Folder)
-        return RuntimeError(ErrorKind::PathFileAccessError, 0, move.source);
     if (preview.kind(move.target_folder) != EntryKind::Folder)
         return RuntimeError(ErrorKind::PathNotFound, 0, move.target_folder);
     if (preview.kind(move.target()) != EntryKind::None)
@@ -32,11 +29,14 @@ std::optional<RuntimeError> move_obstacle(const FileMove& move, MovePreview& pre
 
 void move_file(FileEffects& effects, const FileMove& move)
 {
-    MovePreview preview;
-    if (const auto obstacle = move_obstacle(move, preview))
+    const int error = effects.move_without_replacing(move.source, move.target());
+    if (error == 0)
+        return;
+    // Looking only once the move failed keeps the common case to one call.
+    MovePreview now;
+    if (const auto obstacle = move_obstacle(move, now))
         throw *obstacle;
-    if (const int error = effects.move_without_replacing(move.source, move.target()))
-        throw file_error(error, move.target());
+    throw file_error(error, move.target());
 }
 
 }  // namespace survey

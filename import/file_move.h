@@ -34,7 +34,8 @@ private:
 // target folder present, target absent. A move never replaces a file.
 std::optional<RuntimeError> move_obstacle(const FileMove& move, MovePreview& preview);
 
-// Checks the move, then makes it; throws what stops it.
+// Makes the move, or throws what stopped it: the obstacle as move_obstacle
+// names it, else the file system's own error.
 void move_file(FileEffects& effects, const FileMove& move);
 
 }  // namespace survey

@@ -12,21 +12,23 @@ bool is_safe_file_name(std::string_view name)
     return !name.empty() && name != "." && name != ".." && name.find_first_of(unsafe) == std::string_view::npos;
 }
 
-std::vector<FileMove> checked_photo_moves(const std::vector<PhotoMove>& photos, const std::string& gpx_folder,
-                                          const std::string& app_folder)
+FileMove photo_file_move(const PhotoMove& photo, const std::string& gpx_folder, const std::string& app_folder)
 {
-    std::vector<FileMove> moves;
+    if (!is_safe_file_name(photo.photo))
+        throw RuntimeError(ErrorKind::BadFileName, photo.line, photo.photo);
+    return {gpx_folder + photo.photo, photo_folder(app_folder), photo.photo};
+}
+
+void check_photo_moves(const std::vector<PhotoMove>& photos, const std::string& gpx_folder,
+                       const std::string& app_folder)
+{
     MovePreview preview;
     for (const PhotoMove& photo : photos) {
-        if (!is_safe_file_name(photo.photo))
-            throw RuntimeError(ErrorKind::BadFileName, photo.line, photo.photo);
-        FileMove move{gpx_folder + photo.photo, photo_folder(app_folder), photo.photo};
+        const FileMove move = photo_file_move(photo, gpx_folder, app_folder);
         if (const auto obstacle = move_obstacle(move, preview))
             throw obstacle->at_line(photo.line);
         preview.record(move);
-        moves.push_back(std::move(move));
     }
-    return moves;
 }
 
 MoveJournal::~MoveJournal()
@@ -35,11 +37,15 @@ MoveJournal::~MoveJournal()
         effects_.move_without_replacing(move->target(), move->source);
 }
 
-void MoveJournal::make(const FileMove& move)
+void MoveJournal::make(const PhotoMove& photo, const std::string& gpx_folder, const std::string& app_folder)
 {
-    if (const int error = effects_.move_without_replacing(move.source, move.target()))
-        throw file_error(error, move.target());
-    made_.push_back(move);
+    FileMove move = photo_file_move(photo, gpx_folder, app_folder);
+    try {
+        move_file(effects_, move);
+    } catch (const RuntimeError& error) {
+        throw error.at_line(photo.line);
+    }
+    made_.push_back(std::move(move));
 }
 
 }  // namespace survey

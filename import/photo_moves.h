@@ -14,10 +14,14 @@ namespace survey {
 // folder is safe.
 bool is_safe_file_name(std::string_view name);
 
-// The planned photo moves, each checked as the file system will be once the
-// earlier ones are made; throws the first that cannot be made, at its line.
-std::vector<FileMove> checked_photo_moves(const std::vector<PhotoMove>& photos, const std::string& gpx_folder,
-                                          const std::string& app_folder);
+// The move of one photo into the photo folder; an unsafe name is a Bad
+// file name at the photo's line.
+FileMove photo_file_move(const PhotoMove& photo, const std::string& gpx_folder, const std::string& app_folder);
+
+// Throws the first planned photo move that could not be made, checking each
+// as the file system would be once the earlier ones were made.
+void check_photo_moves(const std::vector<PhotoMove>& photos, const std::string& gpx_folder,
+                       const std::string& app_folder);
 
 // Moves made so far, undone unless kept, so that a failure part way leaves
 // every photo where it was.
@@ -28,7 +32,8 @@ public:
     MoveJournal(const MoveJournal&) = delete;
     MoveJournal& operator=(const MoveJournal&) = delete;
 
-    void make(const FileMove& move);
+    // Moves the photo, or throws what stopped it at the photo's line.
+    void make(const PhotoMove& photo, const std::string& gpx_folder, const std::string& app_folder);
     void keep() { made_.clear(); }
 
 private:

@@ -22,20 +22,24 @@ void import_waypoints(FileEffects& effects, const std::string& gpx_path, const s
     StagedFile survey(effects, survey_path(app_folder));
     ByteStream stream(gpx.fd(), gpx_path);
     const ImportPlan plan = plan_import(stream);
-    // A photo that cannot move was met before any later fault in the content.
-    const std::vector<FileMove> moves = checked_photo_moves(plan.photo_moves, gpx_folder, app_folder);
-    if (plan.error)
+    if (plan.error) {
+        // A photo that could not move was met before the fault in the content.
+        check_photo_moves(plan.photo_moves, gpx_folder, app_folder);
         throw *plan.error;
+    }
 
+    // Each move is made in the order its photo was read, so the first that
+    // fails is the one a check in that order would have found; the moves
+    // before it are undone.
     survey.write_and_sync(plan.survey_text);
     MoveJournal journal(effects);
-    for (const FileMove& move : moves)
-        journal.make(move);
+    for (const PhotoMove& photo : plan.photo_moves)
+        journal.make(photo, gpx_folder, app_folder);
     survey.publish();
     journal.keep();
 
     flush_folder(app_folder);
-    if (!moves.empty()) {
+    if (!plan.photo_moves.empty()) {
         flush_folder(photo_folder(app_folder));
         flush_folder(gpx_folder);
     }

@@ -146,6 +146,8 @@ INSTANTIATE_TEST_SUITE_P(
                   ErrorKind::BadFileName, 7, ""},
         PhotoCase{"photo fault before a content fault", gpx::picture("none.jpg") + gpx::waypoint("x", {.sat = "?"}),
                   ErrorKind::FileNotFound, 7, "phone/none.jpg"},
+        PhotoCase{"target taken before a content fault", gpx::picture("taken.jpg") + gpx::waypoint("x", {.sat = "?"}),
+                  ErrorKind::FileAlreadyExists, 7, "app/photosound/taken.jpg"},
         PhotoCase{"content fault before a photo fault", gpx::waypoint("x", {.sat = "?"}) + gpx::picture("none.jpg"),
                   ErrorKind::TypeMismatch, 7, ""},
         PhotoCase{"content fault after good photos", gpx::picture("a.jpg") + gpx::picture("b.jpg") + commit +
