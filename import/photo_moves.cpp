@@ -1,6 +1,5 @@
 #include "import/photo_moves.h"
 
-#include "import/file_queries.h"
 #include "import/program_folders.h"
 
 namespace survey {

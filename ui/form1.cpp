@@ -60,6 +60,8 @@ void Form1::create_controls()
 
     lblGPXfile = new QLabel(this);
     lblGPXfile->setObjectName("lblGPXfile");
+    // A path is shown as it is, even one that looks like markup.
+    lblGPXfile->setTextFormat(Qt::PlainText);
 
     Command1 = new QPushButton("read from gpx file", this);
     Command1->setObjectName("Command1");
