@@ -9,16 +9,13 @@ namespace testing_support {
 
 // The machine's file system, except that the call numbered `fail_at`
 // (counting from 1 over every step) fails without doing anything, with the
-// errno value `error_for` gives for its step. With `fail_at` 0 it only counts.
+// errno value `error_for` gives for its step. Made without them, it only counts.
 class FailingEffects : public survey::FileEffects {
 public:
     using ErrorForStep = std::function<int(const std::string& step)>;
 
+    FailingEffects() = default;
     FailingEffects(int fail_at, ErrorForStep error_for) : fail_at_(fail_at), error_for_(std::move(error_for)) {}
-    explicit FailingEffects(int fail_at = 0, int error = 0)
-        : FailingEffects(fail_at, [error](const std::string&) { return error; })
-    {
-    }
 
     int calls() const { return calls_; }
     // The name of the step that failed, or "" when none did.
@@ -36,7 +33,7 @@ private:
     // The errno value to fail this step with, or 0 when it is not the one.
     int fails_now(const char* step);
 
-    int fail_at_;
+    int fail_at_ = 0;
     ErrorForStep error_for_;
     int calls_ = 0;
     std::string failed_step_;
