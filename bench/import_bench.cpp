@@ -1,9 +1,9 @@
 // How fast a GPX file imports, against what the file system alone needs for
 // the same reads, writes and renames.
-#include "import/chunk_reader.h"
-#include "import/program_folders.h"
+#include "import/gpx/chunk_reader.h"
+#include "import/files/program_folders.h"
 #include "import/waypoint_import.h"
-#include "import/waypoint_parser.h"
+#include "import/gpx/waypoint_parser.h"
 #include "tests/support/gpx_builder.h"
 #include "tests/support/temp_folder.h"
 

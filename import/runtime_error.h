@@ -29,7 +29,10 @@ std::string_view error_message(ErrorKind kind);
 // file or folder involved (empty when no file is).
 class RuntimeError : public std::runtime_error {
 public:
-    explicit RuntimeError(ErrorKind kind, int line = 0, std::string path = {});
+    // A fault in the GPX content, not yet placed at its line.
+    explicit RuntimeError(ErrorKind kind) : RuntimeError(kind, 0, {}) {}
+    static RuntimeError at_gpx_line(ErrorKind kind, int line) { return RuntimeError(kind, line, {}); }
+    static RuntimeError for_file(ErrorKind kind, std::string path) { return RuntimeError(kind, 0, std::move(path)); }
 
     ErrorKind kind() const noexcept { return kind_; }
     int line() const noexcept { return line_; }
@@ -39,6 +42,8 @@ public:
     RuntimeError at_line(int line) const;
 
 private:
+    RuntimeError(ErrorKind kind, int line, std::string path);
+
     ErrorKind kind_;
     int line_;
     std::string path_;

@@ -1,10 +1,10 @@
 #include "import/waypoint_import.h"
 
-#include "import/gpx_file.h"
-#include "import/photo_moves.h"
-#include "import/program_folders.h"
-#include "import/staged_file.h"
-#include "import/waypoint_parser.h"
+#include "import/files/gpx_file.h"
+#include "import/files/photo_moves.h"
+#include "import/files/program_folders.h"
+#include "import/files/staged_file.h"
+#include "import/gpx/waypoint_parser.h"
 
 namespace survey {
 
@@ -44,6 +44,17 @@ void import_waypoints(FileEffects& effects, const std::string& gpx_path, const s
         flush_folder(gpx_folder);
     }
     obs_count = plan.record_count;
+}
+
+void archive_gpx(const std::string& gpx_path, const std::string& gpx_name, const std::string& app_folder)
+{
+    archive_gpx(system_file_effects(), gpx_path, gpx_name, app_folder);
+}
+
+void archive_gpx(FileEffects& effects, const std::string& gpx_path, const std::string& gpx_name,
+                 const std::string& app_folder)
+{
+    move_file(effects, {gpx_path, archive_folder(app_folder), gpx_name});
 }
 
 }  // namespace survey

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "import/file_effects.h"
+#include "import/files/file_effects.h"
 
 #include <cstdint>
 #include <string>
@@ -18,5 +18,14 @@ void import_waypoints(const std::string& gpx_path, const std::string& gpx_folder
 // The same, with the file-system changes made through `effects`.
 void import_waypoints(FileEffects& effects, const std::string& gpx_path, const std::string& gpx_folder,
                       const std::string& app_folder, std::int16_t& obs_count);
+
+// Moves the imported GPX file at `gpx_path` into the archive folder of
+// `app_folder` under `gpx_name`, never replacing a file there; throws a
+// RuntimeError naming what stopped it, and the file stays where it was.
+void archive_gpx(const std::string& gpx_path, const std::string& gpx_name, const std::string& app_folder);
+
+// The same, with the move made through `effects`.
+void archive_gpx(FileEffects& effects, const std::string& gpx_path, const std::string& gpx_name,
+                 const std::string& app_folder);
 
 }  // namespace survey

@@ -1,5 +1,4 @@
-#include "import/file_move.h"
-#include "import/program_folders.h"
+#include "import/waypoint_import.h"
 #include "tests/support/failing_effects.h"
 #include "tests/support/import_fixture.h"
 
@@ -37,8 +36,7 @@ protected:
             return error;
         imported_ = everything();
         try {
-            survey::move_file(effects, {(phone() / "field-day.gpx").string(), survey::archive_folder(app().string()),
-                                        "field-day.gpx"});
+            survey::archive_gpx(effects, (phone() / "field-day.gpx").string(), "field-day.gpx", app().string());
         } catch (const survey::RuntimeError& error) {
             return error;
         }

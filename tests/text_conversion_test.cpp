@@ -1,7 +1,5 @@
-#include "import/date_text.h"
-#include "import/number_text.h"
+#include "import/gpx/text_conversion.h"
 #include "import/runtime_error.h"
-#include "import/text_cut.h"
 
 #include <gtest/gtest.h>
 
@@ -115,9 +113,9 @@ TEST(ErrorMessage, NamesEachKindAsTheUserSeesIt)
     EXPECT_EQ(survey::error_message(ErrorKind::Overflow), "Overflow");
     EXPECT_EQ(survey::error_message(ErrorKind::PathFileAccessError), "Path/file access error");
     EXPECT_EQ(survey::error_message(ErrorKind::DeviceIoError), "Device I/O error");
-    const RuntimeError error(ErrorKind::TypeMismatch, 12);
+    const RuntimeError error = RuntimeError::at_gpx_line(ErrorKind::TypeMismatch, 12);
     EXPECT_STREQ(error.what(), "Type mismatch at line 12");
-    EXPECT_EQ(RuntimeError(ErrorKind::FileNotFound, 0, "/a/b.gpx").what(), std::string("File not found: /a/b.gpx"));
+    EXPECT_EQ(RuntimeError::for_file(ErrorKind::FileNotFound, "/a/b.gpx").what(), std::string("File not found: /a/b.gpx"));
 }
 
 }  // namespace

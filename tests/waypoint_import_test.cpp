@@ -1,4 +1,4 @@
-#include "import/file_effects.h"
+#include "import/files/file_effects.h"
 #include "tests/support/gpx_builder.h"
 #include "tests/support/import_fixture.h"
 

@@ -1,4 +1,4 @@
-#include "import/waypoint_parser.h"
+#include "import/gpx/waypoint_parser.h"
 
 #include "tests/support/gpx_builder.h"
 

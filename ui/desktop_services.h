@@ -1,6 +1,6 @@
 #pragma once
 
-#include "import/file_effects.h"
+#include "import/waypoint_import.h"
 
 #include <QString>
 

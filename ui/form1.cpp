@@ -1,7 +1,5 @@
 #include "ui/form1.h"
 
-#include "import/file_move.h"
-#include "import/program_folders.h"
 #include "import/runtime_error.h"
 #include "import/waypoint_import.h"
 #include "ui/caption_fit.h"
@@ -14,6 +12,8 @@
 #include <QFileInfo>
 #include <QLabel>
 #include <QPushButton>
+
+#include <utility>
 
 namespace {
 
@@ -149,13 +149,12 @@ void Form1::Form_Unload()
 {
     if (imported_path.empty() || obs_count <= 0)
         return;
-    const survey::FileMove archive{imported_path, survey::archive_folder(app_folder), imported_name};
     // Tried once: a second close must not report the file it moved as missing.
-    imported_path.clear();
+    const std::string archived_path = std::exchange(imported_path, {});
     try {
-        survey::move_file(*services_.file_effects, archive);
+        survey::archive_gpx(*services_.file_effects, archived_path, imported_name, app_folder);
     } catch (const survey::RuntimeError& error) {
-        services_.show_error(this, window_title, error_text(error, display_path(archive.source)));
+        services_.show_error(this, window_title, error_text(error, display_path(archived_path)));
     }
 }
 

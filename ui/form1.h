@@ -26,6 +26,7 @@ private slots:
     void Command1_Click();
 
 private:
+    // The tests read the form state; the controls they find by object name.
     friend class Form1Test;
 
     void Form_Load();

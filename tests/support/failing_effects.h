@@ -1,6 +1,6 @@
 #pragma once
 
-#include "import/file_effects.h"
+#include "import/files/file_effects.h"
 
 #include <functional>
 #include <string>

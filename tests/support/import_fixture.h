@@ -1,6 +1,6 @@
 #pragma once
 
-#include "import/file_effects.h"
+#include "import/files/file_effects.h"
 #include "import/runtime_error.h"
 #include "tests/support/temp_folder.h"
 

@@ -42,10 +42,13 @@ private:
     QString app_file(const QString& name) const { return app_.filePath(name); }
     QString phone_file(const QString& name) const { return phone_.filePath(name); }
 
-    QPushButton* cmdBrowse() { return form_->cmdBrowse; }
-    QPushButton* Command1() { return form_->Command1; }
-    QLabel* lblGPXfile() { return form_->lblGPXfile; }
-    QLabel* lblDone() { return form_->lblDone; }
+    template <typename Control>
+    Control* control(const char* name) const { return form_->findChild<Control*>(name); }
+    QPushButton* cmdBrowse() const { return control<QPushButton>("cmdBrowse"); }
+    QPushButton* Command1() const { return control<QPushButton>("Command1"); }
+    QLabel* lblGPXfile() const { return control<QLabel>("lblGPXfile"); }
+    QLabel* Label1() const { return control<QLabel>("Label1"); }
+    QLabel* lblDone() const { return control<QLabel>("lblDone"); }
 
     std::unique_ptr<QTemporaryDir> root_;
     QDir app_;
@@ -275,7 +278,7 @@ void Form1Test::captions_fit_their_controls()
         const QRect text = button->fontMetrics().boundingRect(button->text());
         QVERIFY2(text.width() <= room.width() && text.height() <= room.height(), qPrintable(button->text()));
     }
-    QLabel* label = form_->Label1;
+    QLabel* label = Label1();
     const QRect wrapped = label->fontMetrics().boundingRect(label->contentsRect(), Qt::TextWordWrap, label->text());
     QVERIFY(label->contentsRect().contains(wrapped));
     QVERIFY(caption_fits(lblDone(), "Completed, 32767 transit observations imported to database.", lblDone()->size()));
@@ -290,7 +293,7 @@ void Form1Test::done_label_is_red_and_bold()
     QCOMPARE(lblDone()->palette().color(QPalette::WindowText), QColor(255, 0, 0));
     QVERIFY(lblDone()->font().bold());
     QCOMPARE(lblDone()->font().pointSizeF(), 9.75);
-    QVERIFY(form_->Label1->wordWrap());
+    QVERIFY(Label1()->wordWrap());
 }
 
 QTEST_MAIN(Form1Test)

@@ -1,4 +1,4 @@
-#include "import/chunk_reader.h"
+#include "import/gpx/chunk_reader.h"
 
 #include "import/runtime_error.h"
 

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "import/file_effects.h"
-#include "import/file_queries.h"
+#include "import/files/file_effects.h"
+#include "import/files/file_queries.h"
 #include "import/runtime_error.h"
 
 #include <optional>

@@ -1,9 +1,8 @@
-#include "import/waypoint_parser.h"
+#include "import/gpx/waypoint_parser.h"
 
-#include "import/chunk_reader.h"
-#include "import/number_text.h"
-#include "import/survey_record.h"
-#include "import/text_cut.h"
+#include "import/gpx/chunk_reader.h"
+#include "import/gpx/survey_record.h"
+#include "import/gpx/text_conversion.h"
 
 #include <limits>
 

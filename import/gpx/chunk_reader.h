@@ -1,6 +1,6 @@
 #pragma once
 
-#include "import/byte_stream.h"
+#include "import/gpx/byte_stream.h"
 
 #include <cstdint>
 #include <string>

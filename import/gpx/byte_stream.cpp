@@ -1,4 +1,4 @@
-#include "import/byte_stream.h"
+#include "import/gpx/byte_stream.h"
 
 #include "import/runtime_error.h"
 
@@ -43,7 +43,7 @@ bool ByteStream::refill()
         got = ::read(fd_, block_.get(), block_size);
     } while (got < 0 && errno == EINTR);
     if (got < 0)
-        throw RuntimeError(ErrorKind::DeviceIoError, 0, path_);
+        throw RuntimeError::for_file(ErrorKind::DeviceIoError, path_);
     next_ = block_.get();
     end_ = next_ + got;
     return got > 0;

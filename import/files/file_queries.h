@@ -1,7 +1,5 @@
 #pragma once
 
-#include "import/runtime_error.h"
-
 #include <string>
 
 namespace survey {
@@ -13,8 +11,5 @@ EntryKind entry_kind(const std::string& path);
 
 // The folder part of a path with "/" separators; "." when it has none.
 std::string parent_folder(const std::string& path);
-
-// The failure an errno value means for the file or folder at `path`.
-RuntimeError file_error(int error, const std::string& path);
 
 }  // namespace survey

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "import/date_text.h"
+#include "import/gpx/text_conversion.h"
 
 #include <cstdint>
 #include <string>

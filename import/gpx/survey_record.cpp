@@ -1,6 +1,6 @@
-#include "import/survey_record.h"
+#include "import/gpx/survey_record.h"
 
-#include "import/number_text.h"
+#include "import/gpx/text_conversion.h"
 
 namespace survey {
 

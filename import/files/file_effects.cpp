@@ -1,4 +1,4 @@
-#include "import/file_effects.h"
+#include "import/files/file_effects.h"
 
 #include <cerrno>
 #include <cstdio>

@@ -1,13 +1,29 @@
-#include "import/number_text.h"
+#include "import/gpx/text_conversion.h"
 
 #include "import/runtime_error.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cmath>
+#include <cstdio>
 #include <optional>
 #include <system_error>
 
 namespace survey {
+
+std::ptrdiff_t instr(std::string_view text, std::string_view needle)
+{
+    const std::size_t found = text.find(needle);
+    return found == std::string_view::npos ? 0 : static_cast<std::ptrdiff_t>(found) + 1;
+}
+
+std::string_view mid(std::string_view text, std::ptrdiff_t start, std::ptrdiff_t length)
+{
+    if (start < 1 || length < 0)
+        throw RuntimeError(ErrorKind::InvalidArgument);
+    const std::size_t from = std::min(static_cast<std::size_t>(start - 1), text.size());
+    return text.substr(from, static_cast<std::size_t>(length));
+}
 
 namespace {
 
@@ -173,6 +189,51 @@ std::string double_to_text(double value)
     const Decimal decimal = round_to_significant(value);
     const std::string magnitude = decimal.exponent >= first_exponent_shown ? with_exponent(decimal) : plain(decimal);
     return decimal.negative ? "-" + magnitude : magnitude;
+}
+
+namespace {
+
+int parse_digits(std::string_view text)
+{
+    int value = 0;
+    for (char c : text) {
+        if (c < '0' || c > '9')
+            throw RuntimeError(ErrorKind::TypeMismatch);
+        value = value * 10 + (c - '0');
+    }
+    return value;
+}
+
+bool is_leap(int year)
+{
+    return (year % 4 == 0 && year % 100 != 0) || year % 400 == 0;
+}
+
+int days_in_month(int year, int month)
+{
+    static constexpr int days[] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
+    return month == 2 && is_leap(year) ? 29 : days[month - 1];
+}
+
+}  // namespace
+
+CalendarDate text_to_date(std::string_view text)
+{
+    if (text.size() != 10 || text[4] != '-' || text[7] != '-')
+        throw RuntimeError(ErrorKind::TypeMismatch);
+    const CalendarDate date{parse_digits(text.substr(0, 4)), parse_digits(text.substr(5, 2)),
+                            parse_digits(text.substr(8, 2))};
+    if (date.year < 100 || date.month < 1 || date.month > 12 || date.day < 1 ||
+        date.day > days_in_month(date.year, date.month))
+        throw RuntimeError(ErrorKind::TypeMismatch);
+    return date;
+}
+
+std::string date_to_text(const CalendarDate& date)
+{
+    char text[16];
+    std::snprintf(text, sizeof text, "%02d/%02d/%04d", date.day, date.month, date.year);
+    return text;
 }
 
 }  // namespace survey

@@ -1,6 +1,6 @@
-#include "import/gpx_file.h"
+#include "import/files/gpx_file.h"
 
-#include "import/file_queries.h"
+#include "import/files/file_error.h"
 
 #include <cerrno>
 #include <fcntl.h>
@@ -9,29 +9,18 @@
 
 namespace survey {
 
-namespace {
-
-RuntimeError open_error(int error, const std::string& path)
-{
-    if (error == ENOENT && entry_kind(parent_folder(path)) != EntryKind::Folder)
-        return RuntimeError(ErrorKind::PathNotFound, 0, path);
-    return file_error(error, path);
-}
-
-}  // namespace
-
 GpxFile::GpxFile(const std::string& path)
 {
     if (path.empty())
-        throw RuntimeError(ErrorKind::BadFileName);
+        throw RuntimeError::for_file(ErrorKind::BadFileName, path);
     // Non-blocking, so that a pipe or device named by mistake cannot hang the window.
     fd_ = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
     if (fd_ < 0)
-        throw open_error(errno, path);
+        throw file_error(errno, path);
     struct stat status;
     if (::fstat(fd_, &status) != 0 || !S_ISREG(status.st_mode)) {
         ::close(fd_);
-        throw RuntimeError(ErrorKind::PathFileAccessError, 0, path);
+        throw RuntimeError::for_file(ErrorKind::PathFileAccessError, path);
     }
 }
 

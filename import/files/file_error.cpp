@@ -1,29 +1,10 @@
-#include "import/file_queries.h"
+#include "import/files/file_error.h"
+
+#include "import/files/file_queries.h"
 
 #include <cerrno>
-#include <sys/stat.h>
 
 namespace survey {
-
-EntryKind entry_kind(const std::string& path)
-{
-    struct stat status;
-    if (::lstat(path.c_str(), &status) != 0)
-        return EntryKind::None;
-    if (S_ISREG(status.st_mode))
-        return EntryKind::File;
-    if (S_ISDIR(status.st_mode))
-        return EntryKind::Folder;
-    return EntryKind::Other;
-}
-
-std::string parent_folder(const std::string& path)
-{
-    const std::size_t slash = path.rfind('/');
-    if (slash == std::string::npos)
-        return ".";
-    return slash == 0 ? "/" : path.substr(0, slash);
-}
 
 namespace {
 
@@ -50,7 +31,12 @@ ErrorKind kind_of(int error)
 
 RuntimeError file_error(int error, const std::string& path)
 {
-    return RuntimeError(kind_of(error), 0, path);
+    if (error == ENOENT) {
+        const std::string folder = parent_folder(path);
+        if (entry_kind(folder) != EntryKind::Folder)
+            return RuntimeError::for_file(ErrorKind::PathNotFound, folder);
+    }
+    return RuntimeError::for_file(kind_of(error), path);
 }
 
 }  // namespace survey

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "import/byte_stream.h"
-#include "import/import_plan.h"
+#include "import/gpx/byte_stream.h"
+#include "import/gpx/import_plan.h"
 
 namespace survey {
 

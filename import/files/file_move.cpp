@@ -1,4 +1,6 @@
-#include "import/file_move.h"
+#include "import/files/file_move.h"
+
+#include "import/files/file_error.h"
 
 namespace survey {
 
@@ -19,11 +21,11 @@ void MovePreview::record(const FileMove& move)
 std::optional<RuntimeError> move_obstacle(const FileMove& move, MovePreview& preview)
 {
     if (preview.kind(move.source) == EntryKind::None)
-        return RuntimeError(ErrorKind::FileNotFound, 0, move.source);
+        return RuntimeError::for_file(ErrorKind::FileNotFound, move.source);
     if (preview.kind(move.target_folder) != EntryKind::Folder)
-        return RuntimeError(ErrorKind::PathNotFound, 0, move.target_folder);
+        return RuntimeError::for_file(ErrorKind::PathNotFound, move.target_folder);
     if (preview.kind(move.target()) != EntryKind::None)
-        return RuntimeError(ErrorKind::FileAlreadyExists, 0, move.target());
+        return RuntimeError::for_file(ErrorKind::FileAlreadyExists, move.target());
     return std::nullopt;
 }
 

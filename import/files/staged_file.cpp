@@ -1,6 +1,6 @@
-#include "import/staged_file.h"
+#include "import/files/staged_file.h"
 
-#include "import/file_queries.h"
+#include "import/files/file_error.h"
 
 #include <cerrno>
 #include <unistd.h>
@@ -17,13 +17,6 @@ std::string temp_name(const std::string& final_path, int attempt)
     return final_path + "." + std::to_string(::getpid()) + "-" + std::to_string(attempt) + ".tmp";
 }
 
-RuntimeError creation_error(int error, const std::string& final_path)
-{
-    if (error == ENOENT)
-        return RuntimeError(ErrorKind::PathNotFound, 0, parent_folder(final_path));
-    return file_error(error, final_path);
-}
-
 }  // namespace
 
 StagedFile::StagedFile(FileEffects& effects, std::string final_path)
@@ -35,7 +28,7 @@ StagedFile::StagedFile(FileEffects& effects, std::string final_path)
         error = effects_.create_new(temp_path_, final_path_, fd_);
     }
     if (error != 0)
-        throw creation_error(error, final_path_);
+        throw file_error(error, final_path_);
 }
 
 StagedFile::~StagedFile()
@@ -52,7 +45,7 @@ void StagedFile::write_and_sync(std::string_view bytes)
     if (error == 0)
         error = effects_.sync(fd_);
     if (error != 0)
-        throw RuntimeError(ErrorKind::DeviceIoError, 0, final_path_);
+        throw RuntimeError::for_file(ErrorKind::DeviceIoError, final_path_);
     close_file();
 }
 
@@ -61,7 +54,7 @@ void StagedFile::close_file()
     const int error = effects_.close(fd_);
     fd_ = -1;
     if (error != 0)
-        throw RuntimeError(ErrorKind::DeviceIoError, 0, final_path_);
+        throw RuntimeError::for_file(ErrorKind::DeviceIoError, final_path_);
 }
 
 void StagedFile::publish()

@@ -1,6 +1,6 @@
-#include "import/photo_moves.h"
+#include "import/files/photo_moves.h"
 
-#include "import/program_folders.h"
+#include "import/files/program_folders.h"
 
 namespace survey {
 
@@ -14,7 +14,7 @@ bool is_safe_file_name(std::string_view name)
 FileMove photo_file_move(const PhotoMove& photo, const std::string& gpx_folder, const std::string& app_folder)
 {
     if (!is_safe_file_name(photo.photo))
-        throw RuntimeError(ErrorKind::BadFileName, photo.line, photo.photo);
+        throw RuntimeError::for_file(ErrorKind::BadFileName, photo.photo).at_line(photo.line);
     return {gpx_folder + photo.photo, photo_folder(app_folder), photo.photo};
 }
 

@@ -1,13 +1,24 @@
 #pragma once
 
-#include "import/file_effects.h"
-#include "import/file_move.h"
-#include "import/import_plan.h"
+#include "import/files/file_effects.h"
+#include "import/files/file_move.h"
+#include "import/gpx/import_plan.h"
 
 #include <string>
 #include <string_view>
 #include <vector>
 
+// How the photos of an import move all or nothing, and still report the
+// first obstacle in file order:
+// - When the GPX content is clean, the moves are made in the order the photos
+//   were read, and the MoveJournal remembers each one made. The first move
+//   that fails names its own obstacle (move_file looks at the file system only
+//   then), and the journal undoes the moves before it.
+// - When the content has a fault further on, no photo moves at all; but a
+//   photo read before the fault may have been the first failure in file
+//   order, so check_photo_moves looks at each against a MovePreview, the file
+//   system as it would be once the earlier moves were made, and throws the
+//   first obstacle it finds. Without an obstacle, the content fault is thrown.
 namespace survey {
 
 // Photo names come from the GPX file: only a plain one-line name in the

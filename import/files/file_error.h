@@ -1,0 +1,14 @@
+#pragma once
+
+#include "import/runtime_error.h"
+
+#include <string>
+
+namespace survey {
+
+// The failure an errno value means for the file or folder at `path`. The one
+// place an errno becomes an error kind; a missing file whose folder is also
+// missing names the folder, since that is what the user must mend.
+RuntimeError file_error(int error, const std::string& path);
+
+}  // namespace survey

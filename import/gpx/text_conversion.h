@@ -1,0 +1,48 @@
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+// The text the GPX file holds, cut at fixed positions and turned into
+// numbers and dates; and those values turned back into survey text. The
+// same rules hold whatever the machine's locale, since GPX files always use
+// "." and year-month-day.
+namespace survey {
+
+// 1-based position of the first `needle` in `text`, or 0 when absent.
+std::ptrdiff_t instr(std::string_view text, std::string_view needle);
+
+// `length` characters of `text` from the 1-based `start`, fewer where the
+// text ends first. A start below 1 or a negative length is an Invalid argument.
+std::string_view mid(std::string_view text, std::ptrdiff_t start, std::ptrdiff_t length);
+
+// Number text: optional spaces, an optional sign, digits with at most one
+// ".", an optional exponent, optional spaces.
+bool is_numeric(std::string_view text);
+
+// Other text is a Type mismatch; a value beyond a double is an Overflow.
+double text_to_double(std::string_view text);
+
+// Rounds to nearest, ties to even; outside -32768..32767 is an Overflow.
+std::int16_t text_to_int16(std::string_view text);
+
+// At most 15 significant digits, plain decimals below 1e15, "." as the only
+// separator, since a "," would split the survey column.
+std::string double_to_text(double value);
+
+struct CalendarDate {
+    int year;
+    int month;
+    int day;
+};
+
+// Exactly YYYY-MM-DD, a real Gregorian date in years 100 to 9999; other
+// text is a Type mismatch.
+CalendarDate text_to_date(std::string_view text);
+
+// dd/mm/yyyy whatever the machine's locale, so every survey file reads alike.
+std::string date_to_text(const CalendarDate& date);
+
+}  // namespace survey
