@@ -22,26 +22,37 @@ std::string_view error_message(ErrorKind kind)
 
 namespace {
 
-std::string describe(ErrorKind kind, int line, const std::string& path)
+std::string describe(ErrorKind kind, int line, const std::string& path, const std::string& detail)
 {
     std::string text(error_message(kind));
     if (line > 0)
         text += " at line " + std::to_string(line);
     if (!path.empty())
         text += ": " + path;
+    if (!detail.empty())
+        text += " (" + detail + ")";
     return text;
 }
 
 }  // namespace
 
-RuntimeError::RuntimeError(ErrorKind kind, int line, std::string path)
-    : std::runtime_error(describe(kind, line, path)), kind_(kind), line_(line), path_(std::move(path))
+RuntimeError::RuntimeError(ErrorKind kind, int line, std::string path, std::string detail)
+    : std::runtime_error(describe(kind, line, path, detail)),
+      kind_(kind),
+      line_(line),
+      path_(std::move(path)),
+      detail_(std::move(detail))
 {
 }
 
 RuntimeError RuntimeError::at_line(int line) const
 {
-    return RuntimeError(kind_, line, path_);
+    return RuntimeError(kind_, line, path_, detail_);
+}
+
+RuntimeError RuntimeError::with_detail(std::string sentence) const
+{
+    return RuntimeError(kind_, line_, path_, std::move(sentence));
 }
 
 }  // namespace survey

@@ -26,7 +26,8 @@ std::string_view error_message(ErrorKind kind);
 
 // A failure with its kind and where it happened: the GPX line whose chunk
 // could not be read (0 when the failure is not about GPX content) and the
-// file or folder involved (empty when no file is).
+// file or folder involved (empty when no file is); and, where one helps, a
+// sentence in plain words of what was expected, what was found, and what to do.
 class RuntimeError : public std::runtime_error {
 public:
     // A fault in the GPX content, not yet placed at its line.
@@ -37,16 +38,20 @@ public:
     ErrorKind kind() const noexcept { return kind_; }
     int line() const noexcept { return line_; }
     const std::string& path() const noexcept { return path_; }
+    const std::string& detail() const noexcept { return detail_; }
 
     // The same failure, placed at a GPX line.
     RuntimeError at_line(int line) const;
+    // The same failure, explained by `sentence`.
+    RuntimeError with_detail(std::string sentence) const;
 
 private:
-    RuntimeError(ErrorKind kind, int line, std::string path);
+    RuntimeError(ErrorKind kind, int line, std::string path, std::string detail = {});
 
     ErrorKind kind_;
     int line_;
     std::string path_;
+    std::string detail_;
 };
 
 }  // namespace survey

@@ -115,6 +115,7 @@ TEST(ErrorMessage, NamesEachKindAsTheUserSeesIt)
     EXPECT_EQ(survey::error_message(ErrorKind::DeviceIoError), "Device I/O error");
     const RuntimeError error = RuntimeError::at_gpx_line(ErrorKind::TypeMismatch, 12);
     EXPECT_STREQ(error.what(), "Type mismatch at line 12");
+    EXPECT_STREQ(error.with_detail("why").at_line(3).what(), "Type mismatch at line 3 (why)");
     EXPECT_EQ(RuntimeError::for_file(ErrorKind::FileNotFound, "/a/b.gpx").what(), std::string("File not found: /a/b.gpx"));
 }
 

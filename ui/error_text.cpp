@@ -11,5 +11,7 @@ QString error_text(const survey::RuntimeError& error, const QString& gpx_path)
         text += "\n" + QFileInfo(gpx_path).fileName() + ", line " + QString::number(error.line());
     if (!error.path().empty())
         text += "\n" + QFile::decodeName(QByteArray::fromStdString(error.path()));
+    if (!error.detail().empty())
+        text += "\n\n" + QString::fromStdString(error.detail());
     return text;
 }
