@@ -1,12 +1,53 @@
 #include "import/waypoint_import.h"
 
+#include "import/files/folder_lock.h"
 #include "import/files/gpx_file.h"
+#include "import/files/journaled_moves.h"
 #include "import/files/photo_moves.h"
 #include "import/files/program_folders.h"
 #include "import/files/staged_file.h"
 #include "import/gpx/waypoint_parser.h"
 
 namespace survey {
+
+namespace {
+
+std::vector<FileMove> photo_file_moves(const ImportPlan& plan, const std::string& gpx_folder,
+                                       const std::string& app_folder)
+{
+    std::vector<FileMove> moves;
+    moves.reserve(plan.photo_moves.size());
+    for (const PhotoMove& photo : plan.photo_moves)
+        moves.push_back(photo_file_move(photo, gpx_folder, app_folder));
+    return moves;
+}
+
+// Moves the photos and publishes the survey as one change: the journal
+// comes first, the survey's replace commits, and any failure before it
+// puts every photo back.
+void move_photos_and_publish(FileEffects& effects, const ImportPlan& plan, const std::string& gpx_path,
+                             const std::string& gpx_folder, const std::string& app_folder, StagedFile& survey)
+{
+    JournaledMoves moves(effects, app_folder, gpx_path, survey.temp_path(), survey.final_path(),
+                         photo_file_moves(plan, gpx_folder, app_folder));
+    try {
+        // In the order the photos were read, so the first that fails is the
+        // one a check in that order would have found.
+        for (std::size_t i = 0; i < moves.size(); ++i) {
+            try {
+                moves.make(i);
+            } catch (const RuntimeError& error) {
+                throw error.at_line(plan.photo_moves[i].line);
+            }
+        }
+        survey.publish();
+    } catch (const RuntimeError& error) {
+        throw moves.undo(error);
+    }
+    moves.finish();
+}
+
+}  // namespace
 
 void import_waypoints(const std::string& gpx_path, const std::string& gpx_folder, const std::string& app_folder,
                       std::int16_t& obs_count)
@@ -18,8 +59,10 @@ void import_waypoints(FileEffects& effects, const std::string& gpx_path, const s
                       const std::string& app_folder, std::int16_t& obs_count)
 {
     obs_count = 0;
+    const FolderLock lock(app_folder);
+    recover_locked(effects, app_folder);
     const GpxFile gpx(gpx_path);
-    StagedFile survey(effects, survey_path(app_folder));
+    StagedFile survey(effects, writable_target(survey_path(app_folder)));
     ByteStream stream(gpx.fd(), gpx_path);
     const ImportPlan plan = plan_import(stream);
     if (plan.error) {
@@ -28,20 +71,12 @@ void import_waypoints(FileEffects& effects, const std::string& gpx_path, const s
         throw *plan.error;
     }
 
-    // Each move is made in the order its photo was read, so the first that
-    // fails is the one a check in that order would have found; the moves
-    // before it are undone.
     survey.write_and_sync(plan.survey_text);
-    MoveJournal journal(effects);
-    for (const PhotoMove& photo : plan.photo_moves)
-        journal.make(photo, gpx_folder, app_folder);
-    survey.publish();
-    journal.keep();
-
-    flush_folder(app_folder);
-    if (!plan.photo_moves.empty()) {
-        flush_folder(photo_folder(app_folder));
-        flush_folder(gpx_folder);
+    if (plan.photo_moves.empty()) {
+        survey.publish();
+        flush_folder(parent_folder(survey.final_path()));
+    } else {
+        move_photos_and_publish(effects, plan, gpx_path, gpx_folder, app_folder, survey);
     }
     obs_count = plan.record_count;
 }
@@ -54,7 +89,29 @@ void archive_gpx(const std::string& gpx_path, const std::string& gpx_name, const
 void archive_gpx(FileEffects& effects, const std::string& gpx_path, const std::string& gpx_name,
                  const std::string& app_folder)
 {
-    move_file(effects, {gpx_path, archive_folder(app_folder), gpx_name});
+    const FolderLock lock(app_folder);
+    recover_locked(effects, app_folder);
+    const FileMove archive{gpx_path, archive_folder(app_folder), gpx_name};
+    // One move, but across file systems it is a copy and a removal, which a
+    // crash must not split.
+    JournaledMoves moves(effects, app_folder, gpx_path, {}, {}, {archive});
+    try {
+        moves.make(0);
+    } catch (const RuntimeError& error) {
+        throw moves.undo(error);
+    }
+    moves.finish();
+}
+
+Recovery recover_interrupted_import(const std::string& app_folder)
+{
+    return recover_interrupted_import(system_file_effects(), app_folder);
+}
+
+Recovery recover_interrupted_import(FileEffects& effects, const std::string& app_folder)
+{
+    const FolderLock lock(app_folder);
+    return recover_locked(effects, app_folder);
 }
 
 }  // namespace survey

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "import/files/file_effects.h"
+#include "import/files/recovery.h"
 
 #include <cstdint>
 #include <string>
@@ -11,13 +12,20 @@ namespace survey {
 // committed sighting, and the photos it names moved from `gpx_folder` (which
 // ends with "/") into the photo folder. On success `obs_count` holds the
 // records written. On failure it is 0, a RuntimeError is thrown, and every
-// file is as it was.
+// file is as it was; after a crash, the next start makes it so.
 void import_waypoints(const std::string& gpx_path, const std::string& gpx_folder, const std::string& app_folder,
                       std::int16_t& obs_count);
 
 // The same, with the file-system changes made through `effects`.
 void import_waypoints(FileEffects& effects, const std::string& gpx_path, const std::string& gpx_folder,
                       const std::string& app_folder, std::int16_t& obs_count);
+
+// Finishes or undoes an import or archive that a crash, a kill or a power
+// cut interrupted, so that every file is as before it or as after it, with
+// no temporary file left; says which it did. Throws a RuntimeError naming a
+// file that could not be put back. Each import and archive does this first.
+Recovery recover_interrupted_import(const std::string& app_folder);
+Recovery recover_interrupted_import(FileEffects& effects, const std::string& app_folder);
 
 // Moves the imported GPX file at `gpx_path` into the archive folder of
 // `app_folder` under `gpx_name`, never replacing a file there; throws a

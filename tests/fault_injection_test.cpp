@@ -6,9 +6,13 @@
 
 #include <cerrno>
 #include <map>
+#include <sys/wait.h>
+#include <unistd.h>
 
 using survey::ErrorKind;
+using survey::RecoveryOutcome;
 using testing_support::FailingEffects;
+using Tree = std::map<std::string, std::string>;
 
 namespace {
 
@@ -23,12 +27,38 @@ const std::map<std::string, StepFault> step_faults = {
     {"write", {ENOSPC, ErrorKind::DeviceIoError}},
     {"sync", {EIO, ErrorKind::DeviceIoError}},
     {"close", {EIO, ErrorKind::DeviceIoError}},
-    {"move", {EXDEV, ErrorKind::PathFileAccessError}},
+    {"move", {EACCES, ErrorKind::PermissionDenied}},
     {"replace", {EROFS, ErrorKind::PermissionDenied}},
+    {"remove", {EIO, ErrorKind::DeviceIoError}},
+    {"create unnamed", {ENOSPC, ErrorKind::DeviceIoError}},
+    {"link", {EIO, ErrorKind::DeviceIoError}},
 };
 
-class FaultInjection : public testing_support::ImportFixture {
+// The sample imported and then archived, on one file system or, with every
+// rename refused as across file systems, by copies.
+class FaultInjection : public testing_support::ImportFixture, public ::testing::WithParamInterface<bool> {
 protected:
+    void SetUp() override
+    {
+        put_sample();
+        testing_support::write_file(survey_csv(), "earlier survey\r\n");
+        before_ = everything();
+        FailingEffects counting = effects();
+        ASSERT_FALSE(import_and_archive(counting));
+        after_archive_ = everything();
+        after_import_ = imported_;
+        steps_ = counting.calls();
+        imported_.clear();
+    }
+
+    FailingEffects effects(int fail_at = 0) const
+    {
+        FailingEffects effects(fail_at, [](const std::string& step) { return step_faults.at(step).error; });
+        if (GetParam())
+            effects.cross_devices();
+        return effects;
+    }
+
     // Imports the sample, then archives it as the window does at close.
     std::optional<survey::RuntimeError> import_and_archive(survey::FileEffects& effects)
     {
@@ -43,32 +73,79 @@ protected:
         return std::nullopt;
     }
 
-    std::map<std::string, std::string> imported_;
+    void restore_before() { testing_support::restore(app().parent_path(), before_); }
+
+    Tree before_;
+    Tree imported_;
+    Tree after_import_;
+    Tree after_archive_;
+    int steps_ = 0;
 };
 
-TEST_F(FaultInjection, EveryStepFailsLeavingEveryFileAsItWas)
+TEST_P(FaultInjection, EveryStepFailsLeavingEveryFileAsItWas)
 {
-    put_sample();
-    testing_support::write_file(survey_csv(), "earlier survey\r\n");
-    const auto before = everything();
-
-    FailingEffects counting;
-    ASSERT_FALSE(import_and_archive(counting));
-    const int steps = counting.calls();
-    const auto after_import = imported_;
-    // create, write, sync, close, four photo moves, the replace, the archive
-    ASSERT_EQ(steps, 10);
-
-    for (int k = 1; k <= steps; ++k) {
-        testing_support::restore(app().parent_path(), before);
+    // Staging the survey, the journal, each photo, the replace that commits,
+    // then the journal's end; and the same for the archive's one move.
+    EXPECT_EQ(steps_, GetParam() ? 46 + 14 : 14 + 6);
+    for (int k = 1; k <= steps_; ++k) {
+        restore_before();
         imported_.clear();
-        FailingEffects failing(k, [](const std::string& step) { return step_faults.at(step).error; });
+        FailingEffects failing = effects(k);
         const auto error = import_and_archive(failing);
-        ASSERT_TRUE(error) << "step " << k << " failed unnoticed";
-        EXPECT_EQ(error->kind(), step_faults.at(failing.failed_step()).kind) << "step " << k;
-        // Only the archive comes after the import has taken effect.
-        EXPECT_EQ(everything(), k == steps ? after_import : before) << "step " << k << ": " << failing.failed_step();
+        // What a failure after the commit leaves, the next start finishes.
+        survey::recover_interrupted_import(app().string());
+        const std::string step = failing.failed_step();
+        if (!error) {
+            EXPECT_EQ(everything(), after_archive_) << "step " << k << ": " << step << " failed unnoticed";
+            continue;
+        }
+        EXPECT_EQ(error->kind(), step_faults.at(step).kind) << "step " << k << ": " << error->what();
+        EXPECT_EQ(everything(), imported_.empty() ? before_ : after_import_) << "step " << k << ": " << step;
     }
 }
+
+// A crash, a kill or a power cut at any step: the next start finds every
+// file as before the import or as after it, and the user can go on.
+TEST_P(FaultInjection, DyingAtEveryStepLeavesBeforeOrAfter)
+{
+    for (int k = 1; k <= steps_ + 1; ++k) {
+        restore_before();
+        const pid_t child = ::fork();
+        ASSERT_GE(child, 0);
+        if (child == 0) {
+            FailingEffects dying = effects();
+            dying.die_at(k);
+            ::_exit(import_and_archive(dying) ? 1 : 2);
+        }
+        int status = 0;
+        ASSERT_EQ(::waitpid(child, &status, 0), child);
+        ASSERT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) != 1) << "step " << k << " failed instead of dying";
+
+        const survey::Recovery recovery = survey::recover_interrupted_import(app().string());
+        const Tree now = everything();
+        ASSERT_TRUE(now == before_ || now == after_import_ || now == after_archive_) << "step " << k;
+        // What the start tells the user matches what it did.
+        if (recovery.outcome == RecoveryOutcome::Completed)
+            EXPECT_NE(now, before_) << "step " << k;
+        if (recovery.outcome == RecoveryOutcome::Undone)
+            EXPECT_NE(now, after_archive_) << "step " << k;
+        // A journal cut short names nothing yet.
+        if (!recovery.gpx_path.empty())
+            EXPECT_EQ(recovery.archive,
+                      now == after_archive_ || (recovery.outcome == RecoveryOutcome::Undone && now == after_import_))
+                << "step " << k;
+        // And the user can go on from there.
+        imported_.clear();
+        FailingEffects real;
+        if (now == after_import_)
+            survey::archive_gpx((phone() / "field-day.gpx").string(), "field-day.gpx", app().string());
+        else if (now == before_)
+            ASSERT_FALSE(import_and_archive(real)) << "step " << k;
+        EXPECT_EQ(everything(), after_archive_) << "step " << k;
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(SameAndCrossDevice, FaultInjection, ::testing::Bool(),
+                         [](const auto& info) { return info.param ? "CrossDevice" : "SameDevice"; });
 
 }  // namespace

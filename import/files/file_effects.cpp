@@ -74,6 +74,19 @@ public:
     }
 
     int remove(const std::string& path) override { return errno_of(::unlink(path.c_str())); }
+
+    int create_unnamed(const std::string& folder, int& fd) override
+    {
+        fd = ::open(folder.c_str(), O_TMPFILE | O_WRONLY | O_CLOEXEC, 0644);
+        return fd < 0 ? errno : 0;
+    }
+
+    int link_unnamed(int fd, const std::string& to) override
+    {
+        // Through /proc, since naming the descriptor itself needs a privilege.
+        const std::string self = "/proc/self/fd/" + std::to_string(fd);
+        return errno_of(::linkat(AT_FDCWD, self.c_str(), AT_FDCWD, to.c_str(), AT_SYMLINK_FOLLOW));
+    }
 };
 
 }  // namespace
@@ -83,10 +96,6 @@ FileEffects& system_file_effects()
     static SystemFileEffects effects;
     return effects;
 }
-
-}  // namespace survey
-
-namespace survey {
 
 void flush_folder(const std::string& folder)
 {

@@ -23,17 +23,19 @@ public:
     // Renames over `to` in one step, so readers see the old file or the new.
     virtual int replace(const std::string& from, const std::string& to) = 0;
     virtual int remove(const std::string& path) = 0;
+    // Creates a file with no name in `folder`, for a copy that must not be
+    // seen under its name until it is whole; it vanishes if never linked.
+    virtual int create_unnamed(const std::string& folder, int& fd) = 0;
+    // Gives the unnamed file `fd` the name `to`, failing with EEXIST rather
+    // than replace what is there.
+    virtual int link_unnamed(int fd, const std::string& to) = 0;
 };
 
 // The machine's own file system.
 FileEffects& system_file_effects();
 
-}  // namespace survey
-
-namespace survey {
-
-// Makes the names in a folder durable after moves; best effort, since the
-// moves have already been made and reported by then.
+// Makes the names in a folder durable, so that a power cut cannot undo a
+// change made before it; best effort, since by then the change is made.
 void flush_folder(const std::string& folder);
 
 }  // namespace survey

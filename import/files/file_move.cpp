@@ -2,6 +2,10 @@
 
 #include "import/files/file_error.h"
 
+#include <cerrno>
+#include <fcntl.h>
+#include <unistd.h>
+
 namespace survey {
 
 EntryKind MovePreview::kind(const std::string& path)
@@ -29,16 +33,28 @@ std::optional<RuntimeError> move_obstacle(const FileMove& move, MovePreview& pre
     return std::nullopt;
 }
 
-void move_file(FileEffects& effects, const FileMove& move)
+namespace {
+
+// A move changes two folders; the one this user may not change is the one to name.
+std::string folder_that_refuses(const FileMove& move)
 {
-    const int error = effects.move_without_replacing(move.source, move.target());
-    if (error == 0)
-        return;
+    const std::string source_folder = parent_folder(move.source);
+    if (::faccessat(AT_FDCWD, source_folder.c_str(), W_OK | X_OK, AT_EACCESS) != 0)
+        return source_folder;
+    return move.target_folder;
+}
+
+}  // namespace
+
+RuntimeError move_failure(int error, const FileMove& move)
+{
     // Looking only once the move failed keeps the common case to one call.
     MovePreview now;
     if (const auto obstacle = move_obstacle(move, now))
-        throw *obstacle;
-    throw file_error(error, move.target());
+        return *obstacle;
+    if (error == EACCES || error == EPERM || error == EROFS)
+        return file_error(error, folder_that_refuses(move));
+    return file_error(error, move.target());
 }
 
 }  // namespace survey

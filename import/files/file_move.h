@@ -1,6 +1,5 @@
 #pragma once
 
-#include "import/files/file_effects.h"
 #include "import/files/file_queries.h"
 #include "import/runtime_error.h"
 
@@ -34,8 +33,9 @@ private:
 // target folder present, target absent. A move never replaces a file.
 std::optional<RuntimeError> move_obstacle(const FileMove& move, MovePreview& preview);
 
-// Makes the move, or throws what stopped it: the obstacle as move_obstacle
-// names it, else the file system's own error.
-void move_file(FileEffects& effects, const FileMove& move);
+// What stopped a move that failed with `error`: the obstacle as
+// move_obstacle names it, else the folder that refused the change, else the
+// file system's own error at the target.
+RuntimeError move_failure(int error, const FileMove& move);
 
 }  // namespace survey

@@ -2,13 +2,16 @@
 
 #include "import/files/program_folders.h"
 
+#include <climits>
+
 namespace survey {
 
 bool is_safe_file_name(std::string_view name)
 {
     // A line break would also split the survey record that lists the photo.
     constexpr std::string_view unsafe("/\\\0\r\n", 5);
-    return !name.empty() && name != "." && name != ".." && name.find_first_of(unsafe) == std::string_view::npos;
+    return !name.empty() && name.size() <= NAME_MAX && name != "." && name != ".." &&
+           name.find_first_of(unsafe) == std::string_view::npos;
 }
 
 FileMove photo_file_move(const PhotoMove& photo, const std::string& gpx_folder, const std::string& app_folder)
@@ -28,23 +31,6 @@ void check_photo_moves(const std::vector<PhotoMove>& photos, const std::string& 
             throw obstacle->at_line(photo.line);
         preview.record(move);
     }
-}
-
-MoveJournal::~MoveJournal()
-{
-    for (auto move = made_.rbegin(); move != made_.rend(); ++move)
-        effects_.move_without_replacing(move->target(), move->source);
-}
-
-void MoveJournal::make(const PhotoMove& photo, const std::string& gpx_folder, const std::string& app_folder)
-{
-    FileMove move = photo_file_move(photo, gpx_folder, app_folder);
-    try {
-        move_file(effects_, move);
-    } catch (const RuntimeError& error) {
-        throw error.at_line(photo.line);
-    }
-    made_.push_back(std::move(move));
 }
 
 }  // namespace survey

@@ -1,6 +1,5 @@
 #pragma once
 
-#include "import/files/file_effects.h"
 #include "import/files/file_move.h"
 #include "import/gpx/import_plan.h"
 
@@ -11,9 +10,10 @@
 // How the photos of an import move all or nothing, and still report the
 // first obstacle in file order:
 // - When the GPX content is clean, the moves are made in the order the photos
-//   were read, and the MoveJournal remembers each one made. The first move
-//   that fails names its own obstacle (move_file looks at the file system only
-//   then), and the journal undoes the moves before it.
+//   were read, through JournaledMoves. The first move that fails names its
+//   own obstacle (the file system is looked at only then), and the moves
+//   before it are undone; a crash at any instant is undone or finished by the
+//   next start from the journal.
 // - When the content has a fault further on, no photo moves at all; but a
 //   photo read before the fault may have been the first failure in file
 //   order, so check_photo_moves looks at each against a MovePreview, the file
@@ -22,7 +22,7 @@
 namespace survey {
 
 // Photo names come from the GPX file: only a plain one-line name in the
-// folder is safe.
+// folder, short enough for the file system, is safe.
 bool is_safe_file_name(std::string_view name);
 
 // The move of one photo into the photo folder; an unsafe name is a Bad
@@ -33,23 +33,5 @@ FileMove photo_file_move(const PhotoMove& photo, const std::string& gpx_folder, 
 // as the file system would be once the earlier ones were made.
 void check_photo_moves(const std::vector<PhotoMove>& photos, const std::string& gpx_folder,
                        const std::string& app_folder);
-
-// Moves made so far, undone unless kept, so that a failure part way leaves
-// every photo where it was.
-class MoveJournal {
-public:
-    explicit MoveJournal(FileEffects& effects) : effects_(effects) {}
-    ~MoveJournal();
-    MoveJournal(const MoveJournal&) = delete;
-    MoveJournal& operator=(const MoveJournal&) = delete;
-
-    // Moves the photo, or throws what stopped it at the photo's line.
-    void make(const PhotoMove& photo, const std::string& gpx_folder, const std::string& app_folder);
-    void keep() { made_.clear(); }
-
-private:
-    FileEffects& effects_;
-    std::vector<FileMove> made_;
-};
 
 }  // namespace survey

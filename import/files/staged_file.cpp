@@ -1,34 +1,41 @@
 #include "import/files/staged_file.h"
 
 #include "import/files/file_error.h"
+#include "import/files/file_queries.h"
 
 #include <cerrno>
+#include <climits>
+#include <cstdlib>
+#include <fcntl.h>
 #include <unistd.h>
 
 namespace survey {
 
-namespace {
-
-// A leftover from a crashed run may hold a name; a few others are tried.
-constexpr int temp_names_tried = 10;
-
-std::string temp_name(const std::string& final_path, int attempt)
+std::string link_target(const std::string& path)
 {
-    return final_path + "." + std::to_string(::getpid()) + "-" + std::to_string(attempt) + ".tmp";
+    char resolved[PATH_MAX];
+    if (entry_kind(path) == EntryKind::Other && ::realpath(path.c_str(), resolved))
+        return resolved;
+    return path;
 }
 
-}  // namespace
+std::string writable_target(const std::string& path)
+{
+    const std::string target = link_target(path);
+    // Opening for writing asks exactly what replacing would need, without changing a byte.
+    const int fd = ::open(target.c_str(), O_WRONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
+    if (fd >= 0)
+        ::close(fd);
+    else if (errno != ENOENT)
+        throw file_error(errno, target);
+    return target;
+}
 
 StagedFile::StagedFile(FileEffects& effects, std::string final_path)
-    : effects_(effects), final_path_(std::move(final_path))
+    : effects_(effects), final_path_(std::move(final_path)), temp_path_(temp_path_for(final_path_))
 {
-    int error = EEXIST;
-    for (int attempt = 0; attempt < temp_names_tried && error == EEXIST; ++attempt) {
-        temp_path_ = temp_name(final_path_, attempt);
-        error = effects_.create_new(temp_path_, final_path_, fd_);
-    }
-    if (error != 0)
-        throw file_error(error, final_path_);
+    if (const int error = effects_.create_new(temp_path_, final_path_, fd_))
+        throw file_error(error, error == EEXIST ? temp_path_ : final_path_);
 }
 
 StagedFile::~StagedFile()

@@ -7,9 +7,18 @@
 
 namespace survey {
 
+// The file a write to `path` reaches: a symbolic link's target, so that
+// replacing the file keeps the link and changes what it points to.
+std::string link_target(const std::string& path);
+
+// The same, after checking that this user may write it: Permission denied,
+// before anything changes, when not.
+std::string writable_target(const std::string& path);
+
 // A file written under a temporary name beside its final one and renamed
 // into place in one step, so the old content stays whole until the new is
-// safely on disk. Unless published, the temporary file is removed.
+// safely on disk. Unless published, the temporary file is removed; one left
+// by a crash has a fixed name, so that the next start finds and removes it.
 class StagedFile {
 public:
     StagedFile(FileEffects& effects, std::string final_path);
@@ -17,6 +26,10 @@ public:
     StagedFile(const StagedFile&) = delete;
     StagedFile& operator=(const StagedFile&) = delete;
 
+    static std::string temp_path_for(const std::string& final_path) { return final_path + ".tmp"; }
+
+    const std::string& final_path() const { return final_path_; }
+    const std::string& temp_path() const { return temp_path_; }
     // Writes the whole content and waits until it is on disk.
     void write_and_sync(std::string_view bytes);
     void publish();

@@ -1,10 +1,16 @@
 #include "tests/support/failing_effects.h"
 
+#include <cerrno>
+#include <unistd.h>
+
 namespace testing_support {
 
 int FailingEffects::fails_now(const char* step)
 {
-    if (++calls_ != fail_at_)
+    ++calls_;
+    if (calls_ == die_at_)
+        ::_exit(0);
+    if (calls_ != fail_at_)
         return 0;
     failed_step_ = step;
     return error_for_(failed_step_);
@@ -21,6 +27,8 @@ int FailingEffects::create_new(const std::string& path, const std::string& like,
 
 int FailingEffects::write_all(int fd, std::string_view bytes)
 {
+    if (calls_ + 1 == die_at_)
+        real_.write_all(fd, bytes.substr(0, bytes.size() / 2));
     const int error = fails_now("write");
     return error ? error : real_.write_all(fd, bytes);
 }
@@ -42,6 +50,8 @@ int FailingEffects::close(int fd)
 int FailingEffects::move_without_replacing(const std::string& from, const std::string& to)
 {
     const int error = fails_now("move");
+    if (error == 0 && cross_devices_)
+        return EXDEV;
     return error ? error : real_.move_without_replacing(from, to);
 }
 
@@ -55,6 +65,21 @@ int FailingEffects::remove(const std::string& path)
 {
     const int error = fails_now("remove");
     return error ? error : real_.remove(path);
+}
+
+int FailingEffects::create_unnamed(const std::string& folder, int& fd)
+{
+    if (const int error = fails_now("create unnamed")) {
+        fd = -1;
+        return error;
+    }
+    return real_.create_unnamed(folder, fd);
+}
+
+int FailingEffects::link_unnamed(int fd, const std::string& to)
+{
+    const int error = fails_now("link");
+    return error ? error : real_.link_unnamed(fd, to);
 }
 
 }  // namespace testing_support

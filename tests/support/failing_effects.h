@@ -9,13 +9,21 @@ namespace testing_support {
 
 // The machine's file system, except that the call numbered `fail_at`
 // (counting from 1 over every step) fails without doing anything, with the
-// errno value `error_for` gives for its step. Made without them, it only counts.
+// errno value `error_for` gives for its step. Made without them, it only
+// counts. It can also act as if the photos were on another file system, and
+// end the process at a step, as a crash or a power cut would.
 class FailingEffects : public survey::FileEffects {
 public:
     using ErrorForStep = std::function<int(const std::string& step)>;
 
     FailingEffects() = default;
     FailingEffects(int fail_at, ErrorForStep error_for) : fail_at_(fail_at), error_for_(std::move(error_for)) {}
+
+    // Every rename fails with EXDEV, as between two file systems.
+    void cross_devices() { cross_devices_ = true; }
+    // The process ends at once with `_exit` at the step numbered `step`: before
+    // it, or, for a write, after half its bytes.
+    void die_at(int step) { die_at_ = step; }
 
     int calls() const { return calls_; }
     // The name of the step that failed, or "" when none did.
@@ -28,6 +36,8 @@ public:
     int move_without_replacing(const std::string& from, const std::string& to) override;
     int replace(const std::string& from, const std::string& to) override;
     int remove(const std::string& path) override;
+    int create_unnamed(const std::string& folder, int& fd) override;
+    int link_unnamed(int fd, const std::string& to) override;
 
 private:
     // The errno value to fail this step with, or 0 when it is not the one.
@@ -35,6 +45,8 @@ private:
 
     int fail_at_ = 0;
     ErrorForStep error_for_;
+    bool cross_devices_ = false;
+    int die_at_ = 0;
     int calls_ = 0;
     std::string failed_step_;
     survey::FileEffects& real_ = survey::system_file_effects();

@@ -1,0 +1,22 @@
+#pragma once
+
+#include <string>
+
+namespace survey {
+
+// Holds the program folder for one import, archive or recovery, so that a
+// second window on the same folder cannot take a half-made change for one
+// a crash left behind.
+class FolderLock {
+public:
+    // Throws when the folder is missing, or another window holds it.
+    explicit FolderLock(const std::string& app_folder);
+    ~FolderLock();
+    FolderLock(const FolderLock&) = delete;
+    FolderLock& operator=(const FolderLock&) = delete;
+
+private:
+    int fd_;
+};
+
+}  // namespace survey

@@ -1,0 +1,229 @@
+#include "import/files/journaled_moves.h"
+
+#include "import/files/file_error.h"
+#include "import/files/file_queries.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
+#include <set>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace survey {
+
+namespace {
+
+// A descriptor closed when it goes, for the files a copy reads.
+class ReadFile {
+public:
+    explicit ReadFile(const std::string& path) : fd_(::open(path.c_str(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC)) {}
+    ~ReadFile()
+    {
+        if (fd_ >= 0)
+            ::close(fd_);
+    }
+    ReadFile(const ReadFile&) = delete;
+    ReadFile& operator=(const ReadFile&) = delete;
+
+    int fd() const { return fd_; }
+
+private:
+    int fd_;
+};
+
+// Copies all of `from` into `to`; returns 0 or the errno value.
+int copy_bytes(FileEffects& effects, int from, int to)
+{
+    static constexpr std::size_t block_size = 256 * 1024;
+    std::string block(block_size, '\0');
+    for (;;) {
+        const ssize_t got = ::read(from, block.data(), block.size());
+        if (got < 0 && errno == EINTR)
+            continue;
+        if (got <= 0)
+            return got < 0 ? errno : 0;
+        if (const int error = effects.write_all(to, std::string_view(block.data(), static_cast<std::size_t>(got))))
+            return error;
+    }
+}
+
+std::optional<FileIdentity> identity_of(int fd)
+{
+    struct stat status;
+    if (::fstat(fd, &status) != 0)
+        return std::nullopt;
+    return FileIdentity{static_cast<std::uint64_t>(status.st_dev), static_cast<std::uint64_t>(status.st_ino)};
+}
+
+// Whether this change put the file now at the move's target there.
+bool move_made(const JournalMove& move)
+{
+    const std::optional<FileIdentity> made = move.copy ? move.copy : move.source;
+    return made && identity_at(move.to) == made;
+}
+
+void flush_folders_of(const IntentJournal& journal, const std::string& app_folder)
+{
+    std::set<std::string> folders{app_folder};
+    for (const JournalMove& move : journal.moves) {
+        folders.insert(parent_folder(move.from));
+        folders.insert(parent_folder(move.to));
+    }
+    for (const std::string& folder : folders)
+        flush_folder(folder);
+}
+
+void remove_journal(FileEffects& effects, const std::string& app_folder)
+{
+    effects.remove(journal_path(app_folder));
+    flush_folder(app_folder);
+}
+
+std::string left_behind(const JournalMove& move, int error)
+{
+    return move.to + " could not be put back as " + move.from + " (" + std::strerror(error) + ").";
+}
+
+}  // namespace
+
+JournaledMoves::JournaledMoves(FileEffects& effects, const std::string& app_folder, const std::string& gpx_path,
+                               const std::string& staged_path, const std::string& survey_path,
+                               std::vector<FileMove> moves)
+    : effects_(effects), app_folder_(app_folder), moves_(std::move(moves))
+{
+    journal_ = {gpx_path, survey_path, staged_path, {}};
+    for (const FileMove& move : moves_)
+        journal_.moves.push_back({move.source, move.target(), identity_at(move.source), std::nullopt});
+    const std::string path = journal_path(app_folder_);
+    int error = effects_.create_new(path, {}, journal_fd_);
+    if (error != 0)
+        throw file_error(error, path);
+    error = effects_.write_all(journal_fd_, encode_journal(journal_));
+    if (error == 0)
+        error = effects_.sync(journal_fd_);
+    if (error != 0) {
+        // Cut short, it names no change, and the next start removes it if this cannot.
+        close_journal();
+        effects_.remove(path);
+        throw file_error(error, path);
+    }
+    flush_folder(app_folder_);
+}
+
+JournaledMoves::~JournaledMoves()
+{
+    close_journal();
+}
+
+void JournaledMoves::close_journal()
+{
+    if (journal_fd_ >= 0)
+        effects_.close(journal_fd_);
+    journal_fd_ = -1;
+}
+
+void JournaledMoves::make(std::size_t index)
+{
+    const FileMove& move = moves_[index];
+    const int error = effects_.move_without_replacing(move.source, move.target());
+    if (error == EXDEV)
+        copy(index);
+    else if (error != 0)
+        throw move_failure(error, move);
+}
+
+void JournaledMoves::copy(std::size_t index)
+{
+    const FileMove& move = moves_[index];
+    const ReadFile source(move.source);
+    if (source.fd() < 0)
+        throw move_failure(errno, move);
+    int fd = -1;
+    if (const int error = effects_.create_unnamed(move.target_folder, fd))
+        throw move_failure(error, move);
+    const auto fail = [&](int error) {
+        effects_.close(fd);
+        throw move_failure(error, move);
+    };
+    int error = copy_bytes(effects_, source.fd(), fd);
+    if (error == 0)
+        error = effects_.sync(fd);
+    const std::optional<FileIdentity> copy = identity_of(fd);
+    if (error == 0 && !copy)
+        error = errno;
+    // The copy's identity is on disk before it takes the target's name, so
+    // that only a copy this change made is ever removed.
+    if (error == 0)
+        error = effects_.write_all(journal_fd_, encode_copy_record(index, *copy));
+    if (error == 0)
+        error = effects_.sync(journal_fd_);
+    if (error == 0)
+        error = effects_.link_unnamed(fd, move.target());
+    if (error != 0)
+        fail(error);
+    journal_.moves[index].copy = copy;
+    effects_.close(fd);
+}
+
+void JournaledMoves::finish()
+{
+    close_journal();
+    finish_change(effects_, app_folder_, journal_);
+}
+
+RuntimeError JournaledMoves::undo(const RuntimeError& cause)
+{
+    close_journal();
+    const std::optional<std::string> left = undo_change(effects_, app_folder_, journal_);
+    if (!left)
+        return cause;
+    return cause.with_detail(cause.detail().empty() ? *left : cause.detail() + " " + *left);
+}
+
+bool change_committed(const IntentJournal& journal)
+{
+    if (!journal.staged_path.empty())
+        return entry_kind(journal.staged_path) == EntryKind::None;
+    return journal.moves.size() == 1 && move_made(journal.moves.front());
+}
+
+void finish_change(FileEffects& effects, const std::string& app_folder, const IntentJournal& journal)
+{
+    const auto copied = [](const JournalMove& move) { return move.copy && move.source; };
+    bool sources_gone = true;
+    if (std::any_of(journal.moves.begin(), journal.moves.end(), copied)) {
+        // The copies' names must be on disk before their sources go.
+        flush_folders_of(journal, app_folder);
+        for (const JournalMove& move : journal.moves)
+            if (copied(move) && identity_at(move.from) == move.source)
+                sources_gone = effects.remove(move.from) == 0 && sources_gone;
+    }
+    flush_folders_of(journal, app_folder);
+    // A source that stayed is removed by the next start, which the journal tells.
+    if (sources_gone)
+        remove_journal(effects, app_folder);
+}
+
+std::optional<std::string> undo_change(FileEffects& effects, const std::string& app_folder,
+                                       const IntentJournal& journal)
+{
+    std::string left;
+    for (auto move = journal.moves.rbegin(); move != journal.moves.rend(); ++move) {
+        if (!move_made(*move))
+            continue;
+        const int error = move->copy ? effects.remove(move->to) : effects.move_without_replacing(move->to, move->from);
+        if (error != 0)
+            left += " " + left_behind(*move, error);
+    }
+    if (!journal.staged_path.empty())
+        effects.remove(journal.staged_path);
+    flush_folders_of(journal, app_folder);
+    if (!left.empty())
+        return "Not every file could be put back:" + left + " Move them back by hand, then start the program again.";
+    remove_journal(effects, app_folder);
+    return std::nullopt;
+}
+
+}  // namespace survey

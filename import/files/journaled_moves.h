@@ -1,0 +1,64 @@
+#pragma once
+
+#include "import/files/file_effects.h"
+#include "import/files/file_move.h"
+#include "import/files/intent_journal.h"
+#include "import/runtime_error.h"
+
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace survey {
+
+// Makes a list of moves all or nothing, whatever instant the process dies.
+// The intent journal is on disk before the first move; each move either
+// renames, which keeps the file's identity, or, across file systems, copies
+// into an unnamed file whose identity is journaled before it takes its name.
+// So whoever reads the journal can tell a move that was made from a file
+// that stood at its target before, and undo only what this change did.
+class JournaledMoves {
+public:
+    // Writes and syncs the journal of `moves` for the change to `app_folder`,
+    // with `staged_path`, when not empty, as the file whose publishing commits it.
+    JournaledMoves(FileEffects& effects, const std::string& app_folder, const std::string& gpx_path,
+                   const std::string& staged_path, const std::string& survey_path, std::vector<FileMove> moves);
+    ~JournaledMoves();
+    JournaledMoves(const JournaledMoves&) = delete;
+    JournaledMoves& operator=(const JournaledMoves&) = delete;
+
+    std::size_t size() const { return moves_.size(); }
+    // Makes the move numbered `index`, or throws what stopped it.
+    void make(std::size_t index);
+    // Once the change has committed: removes what copies left behind, then the journal.
+    void finish();
+    // Before it commits: puts every moved file back and removes the staged
+    // file and the journal. Returns `cause`, with a sentence naming any file
+    // that could not be put back.
+    RuntimeError undo(const RuntimeError& cause);
+
+private:
+    void copy(std::size_t index);
+    void close_journal();
+
+    FileEffects& effects_;
+    std::string app_folder_;
+    std::vector<FileMove> moves_;
+    IntentJournal journal_;
+    int journal_fd_ = -1;
+};
+
+// Whether the change a journal names has taken effect.
+bool change_committed(const IntentJournal& journal);
+
+// Removes what copies left behind, and then the journal: the change is
+// complete. Where a source cannot be removed, the journal stays for the next try.
+void finish_change(FileEffects& effects, const std::string& app_folder, const IntentJournal& journal);
+
+// Puts back every file the change moved, removes its staged file and the
+// journal. Returns a sentence naming each file that could not be put back,
+// and then keeps the journal, so that nothing is forgotten.
+std::optional<std::string> undo_change(FileEffects& effects, const std::string& app_folder,
+                                       const IntentJournal& journal);
+
+}  // namespace survey
