@@ -13,6 +13,9 @@ DesktopServices real_desktop()
     services.show_error = [](QWidget* parent, const QString& title, const QString& text) {
         QMessageBox::critical(parent, title, text);
     };
+    services.show_information = [](QWidget* parent, const QString& title, const QString& text) {
+        QMessageBox::information(parent, title, text);
+    };
     services.beep = [] { QApplication::beep(); };
     return services;
 }

@@ -16,6 +16,7 @@ struct DesktopServices {
     // The path chosen in an open-file dialog, or "" when it was cancelled.
     std::function<QString(QWidget* parent)> choose_file;
     std::function<void(QWidget* parent, const QString& title, const QString& text)> show_error;
+    std::function<void(QWidget* parent, const QString& title, const QString& text)> show_information;
     std::function<void()> beep;
     survey::FileEffects* file_effects = &survey::system_file_effects();
 };

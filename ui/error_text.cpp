@@ -1,6 +1,7 @@
 #include "ui/error_text.h"
 
-#include <QFile>
+#include "ui/file_system_path.h"
+
 #include <QFileInfo>
 
 QString error_text(const survey::RuntimeError& error, const QString& gpx_path)
@@ -10,7 +11,7 @@ QString error_text(const survey::RuntimeError& error, const QString& gpx_path)
     if (error.line() > 0)
         text += "\n" + QFileInfo(gpx_path).fileName() + ", line " + QString::number(error.line());
     if (!error.path().empty())
-        text += "\n" + QFile::decodeName(QByteArray::fromStdString(error.path()));
+        text += "\n" + display_path(error.path());
     if (!error.detail().empty())
         text += "\n\n" + QString::fromStdString(error.detail());
     return text;

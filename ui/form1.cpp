@@ -4,15 +4,16 @@
 #include "import/waypoint_import.h"
 #include "ui/caption_fit.h"
 #include "ui/error_text.h"
+#include "ui/file_system_path.h"
+#include "ui/recovery_text.h"
 #include "ui/twips_layout.h"
 
 #include <QCloseEvent>
-#include <QDir>
-#include <QFile>
-#include <QFileInfo>
 #include <QLabel>
 #include <QPushButton>
 
+#include <sys/stat.h>
+#include <unistd.h>
 #include <utility>
 
 namespace {
@@ -30,16 +31,6 @@ constexpr TwipsRect lblDone_place{1080, 1920, 11775, 375};
 
 // The longest completion text the count can make.
 const QString longest_done_text = "Completed, -32768 transit observations imported to database.";
-
-std::string local_path(const QString& path)
-{
-    return QFile::encodeName(path).toStdString();
-}
-
-QString display_path(const std::string& path)
-{
-    return QFile::decodeName(QByteArray::fromStdString(path));
-}
 
 }  // namespace
 
@@ -108,9 +99,15 @@ void Form1::place_controls()
 
 void Form1::Form_Load()
 {
-    const QString folder = services_.program_folder();
-    QDir::setCurrent(folder);
-    app_folder = local_path(folder);
+    app_folder = file_system_path(services_.program_folder());
+    ::chdir(app_folder.c_str());
+    try {
+        const survey::Recovery recovery = survey::recover_interrupted_import(*services_.file_effects, app_folder);
+        if (recovery.outcome != survey::RecoveryOutcome::Nothing)
+            services_.show_information(this, window_title, recovery_text(recovery));
+    } catch (const survey::RuntimeError& error) {
+        services_.show_error(this, window_title, error_text(error, {}));
+    }
 }
 
 void Form1::cmdBrowse_Click()
@@ -120,18 +117,17 @@ void Form1::cmdBrowse_Click()
         return;
     lblGPXfile->setText(chosen);
     lblGPXfile->setToolTip(chosen);
-    const QFileInfo entry(chosen);
-    const QString name = entry.exists() ? entry.fileName() : QString();
-    gpx_name = local_path(name);
-    gpx_folder = local_path(chosen.left(chosen.size() - name.size()));
+    gpx_path = file_system_path(chosen);
+    struct stat status;
+    gpx_name = ::lstat(gpx_path.c_str(), &status) == 0 ? gpx_path.substr(gpx_path.rfind('/') + 1) : std::string();
+    gpx_folder = gpx_path.substr(0, gpx_path.size() - gpx_name.size());
     // The dialog may have moved the current folder.
-    QDir::setCurrent(display_path(app_folder));
+    ::chdir(app_folder.c_str());
     Command1->setVisible(true);
 }
 
 void Form1::Command1_Click()
 {
-    const std::string gpx_path = local_path(lblGPXfile->text());
     try {
         survey::import_waypoints(*services_.file_effects, gpx_path, gpx_folder, app_folder, obs_count);
     } catch (const survey::RuntimeError& error) {

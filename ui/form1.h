@@ -43,6 +43,9 @@ private:
     QLabel* lblDone;
 
     std::string app_folder;
+    // The chosen path as the file system has its bytes; the label shows it
+    // as text, which cannot hold every name a file system can.
+    std::string gpx_path;
     std::string gpx_folder;
     std::string gpx_name;
     std::int16_t obs_count = 0;

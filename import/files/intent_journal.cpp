@@ -1,7 +1,11 @@
 #include "import/files/intent_journal.h"
 
 #include <charconv>
+#include <dirent.h>
+#include <map>
 #include <sys/stat.h>
+#include <unordered_map>
+#include <unordered_set>
 
 namespace survey {
 
@@ -81,6 +85,71 @@ std::optional<FileIdentity> identity_at(const std::string& path)
     if (::lstat(path.c_str(), &status) != 0)
         return std::nullopt;
     return FileIdentity{static_cast<std::uint64_t>(status.st_dev), static_cast<std::uint64_t>(status.st_ino)};
+}
+
+namespace {
+
+// Below this many names, a look-up each is cheaper than reading the folder.
+constexpr std::size_t names_worth_a_folder_read = 32;
+
+using IdentityByName = std::unordered_map<std::string_view, FileIdentity>;
+
+// The identities of `names` in `folder`, read from the folder's entries;
+// nothing when the folder cannot be read or its entries do not carry the
+// identities a look-up gives, as on some layered file systems.
+std::optional<IdentityByName> read_identities(const std::string& folder, const std::vector<std::string_view>& names)
+{
+    DIR* dir = ::opendir(folder.c_str());
+    if (!dir)
+        return std::nullopt;
+    struct stat status;
+    IdentityByName found;
+    if (::fstat(::dirfd(dir), &status) == 0) {
+        const std::unordered_set<std::string_view> wanted(names.begin(), names.end());
+        while (const dirent* entry = ::readdir(dir)) {
+            const auto name = wanted.find(entry->d_name);
+            if (name != wanted.end())
+                found[*name] = {static_cast<std::uint64_t>(status.st_dev), static_cast<std::uint64_t>(entry->d_ino)};
+        }
+    }
+    ::closedir(dir);
+    const std::string_view sample = names.front();
+    const auto sampled = found.find(sample);
+    const std::optional<FileIdentity> looked_up = identity_at(folder + "/" + std::string(sample));
+    if (looked_up != (sampled == found.end() ? std::nullopt : std::optional(sampled->second)))
+        return std::nullopt;
+    return found;
+}
+
+}  // namespace
+
+std::vector<std::optional<FileIdentity>> identities_at(const std::vector<std::string>& paths)
+{
+    std::map<std::string, std::vector<std::string_view>> names_by_folder;
+    for (const std::string& path : paths) {
+        const std::size_t slash = path.rfind('/');
+        if (slash != std::string::npos)
+            names_by_folder[path.substr(0, slash)].push_back(std::string_view(path).substr(slash + 1));
+    }
+    std::map<std::string, IdentityByName> read;
+    for (const auto& [folder, names] : names_by_folder)
+        if (names.size() >= names_worth_a_folder_read)
+            if (auto identities = read_identities(folder, names))
+                read.emplace(folder, std::move(*identities));
+
+    std::vector<std::optional<FileIdentity>> identities;
+    identities.reserve(paths.size());
+    for (const std::string& path : paths) {
+        const std::size_t slash = path.rfind('/');
+        const auto folder = slash == std::string::npos ? read.end() : read.find(path.substr(0, slash));
+        if (folder == read.end()) {
+            identities.push_back(identity_at(path));
+            continue;
+        }
+        const auto found = folder->second.find(std::string_view(path).substr(slash + 1));
+        identities.push_back(found == folder->second.end() ? std::nullopt : std::optional(found->second));
+    }
+    return identities;
 }
 
 std::string journal_path(const std::string& app_folder)

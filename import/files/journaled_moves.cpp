@@ -94,8 +94,12 @@ JournaledMoves::JournaledMoves(FileEffects& effects, const std::string& app_fold
     : effects_(effects), app_folder_(app_folder), moves_(std::move(moves))
 {
     journal_ = {gpx_path, survey_path, staged_path, {}};
+    std::vector<std::string> sources;
     for (const FileMove& move : moves_)
-        journal_.moves.push_back({move.source, move.target(), identity_at(move.source), std::nullopt});
+        sources.push_back(move.source);
+    const std::vector<std::optional<FileIdentity>> identities = identities_at(sources);
+    for (std::size_t i = 0; i < moves_.size(); ++i)
+        journal_.moves.push_back({moves_[i].source, moves_[i].target(), identities[i], std::nullopt});
     const std::string path = journal_path(app_folder_);
     int error = effects_.create_new(path, {}, journal_fd_);
     if (error != 0)

@@ -1,3 +1,4 @@
+#include "tests/support/failing_effects.h"
 #include "ui/caption_fit.h"
 #include "ui/form1.h"
 
@@ -9,7 +10,11 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
+#include <fcntl.h>
 #include <memory>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 // Drives the real window by its buttons, with the dialog, message box and
 // beep replaced so that nothing waits for a person.
@@ -32,6 +37,9 @@ private slots:
     void archive_failure_is_shown_and_the_window_closes();
     void captions_fit_their_controls();
     void done_label_is_red_and_bold();
+    void start_finishes_or_undoes_an_interrupted_import_data();
+    void start_finishes_or_undoes_an_interrupted_import();
+    void a_path_that_is_not_utf8_imports();
 
 private:
     std::unique_ptr<Form1> open_form();
@@ -55,6 +63,7 @@ private:
     QDir phone_;
     QStringList dialog_answers_;
     QStringList errors_;
+    QStringList notes_;
     int beeps_ = 0;
     std::unique_ptr<Form1> form_;
 };
@@ -69,6 +78,7 @@ void Form1Test::init()
     phone_ = QDir(root.filePath("phone"));
     dialog_answers_.clear();
     errors_.clear();
+    notes_.clear();
     beeps_ = 0;
     form_ = open_form();
 }
@@ -82,6 +92,7 @@ std::unique_ptr<Form1> Form1Test::open_form()
         QCOMPARE(title, QString("read values from phone"));
         errors_ << text;
     };
+    services.show_information = [this](QWidget*, const QString&, const QString& text) { notes_ << text; };
     services.beep = [this] { ++beeps_; };
     auto form = std::make_unique<Form1>(services);
     form->show();
@@ -294,6 +305,68 @@ void Form1Test::done_label_is_red_and_bold()
     QVERIFY(lblDone()->font().bold());
     QCOMPARE(lblDone()->font().pointSizeF(), 9.75);
     QVERIFY(Label1()->wordWrap());
+}
+
+void Form1Test::start_finishes_or_undoes_an_interrupted_import_data()
+{
+    QTest::addColumn<int>("dying_step");
+    QTest::addColumn<QString>("note");
+    QTest::addColumn<bool>("photos_moved");
+    // Staging the survey takes steps 1 to 4, the journal 5 to 7, the photos 8
+    // to 11, the replace 12; then the journal is closed and removed.
+    QTest::newRow("after the first photo") << 9 << "The interrupted import of field-day.gpx has been undone: "
+                                                  "survey.csv and the photos are as they were before it." << false;
+    QTest::newRow("after the replace") << 14 << "The interrupted import of field-day.gpx has been completed: "
+                                               "survey.csv holds its records and its photos are in photosound." << true;
+}
+
+void Form1Test::start_finishes_or_undoes_an_interrupted_import()
+{
+    QFETCH(int, dying_step);
+    QFETCH(QString, note);
+    QFETCH(bool, photos_moved);
+    put_sample();
+    const pid_t child = ::fork();
+    QVERIFY(child >= 0);
+    if (child == 0) {
+        testing_support::FailingEffects dying;
+        dying.die_at(dying_step);
+        std::int16_t count = 0;
+        survey::import_waypoints(dying, phone_file("field-day.gpx").toStdString(), phone_.path().toStdString() + "/",
+                                 app_.path().toStdString(), count);
+        ::_exit(1);
+    }
+    int status = 0;
+    QCOMPARE(::waitpid(child, &status, 0), child);
+    QVERIFY(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+
+    form_ = open_form();
+    QCOMPARE(notes_, QStringList{note});
+    QVERIFY(errors_.isEmpty());
+    QCOMPARE(QFile::exists(app_file("photosound/p1.jpg")), photos_moved);
+    QCOMPARE(QFile::exists(phone_file("p1.jpg")), !photos_moved);
+    QCOMPARE(QDir(app_.path()).entryList(QDir::Files), photos_moved ? QStringList{"survey.csv"} : QStringList{});
+}
+
+void Form1Test::a_path_that_is_not_utf8_imports()
+{
+    // As an SD card may name a folder: bytes that are not UTF-8.
+    const QByteArray phone_bytes = QFile::encodeName(phone_.path()) + "/card\xff";
+    QVERIFY(::mkdir(phone_bytes.constData(), 0755) == 0);
+    const QByteArray gpx_bytes = phone_bytes + "/track.gpx";
+    const std::string text = "<?xml?>\n\t<trk>\n";
+    const int fd = ::open(gpx_bytes.constData(), O_WRONLY | O_CREAT, 0644);
+    QVERIFY(fd >= 0 && ::write(fd, text.data(), text.size()) == static_cast<ssize_t>(text.size()));
+    ::close(fd);
+
+    browse_to(QFile::decodeName(gpx_bytes));
+    QCOMPARE(form_->gpx_name, std::string("track.gpx"));
+    QCOMPARE(form_->gpx_folder, (phone_bytes + "/").toStdString());
+    click(Command1());
+    QVERIFY2(errors_.isEmpty(), qPrintable(errors_.join("; ")));
+    QCOMPARE(lblDone()->text(), QString("Completed, 0 transit observations imported to database."));
+    // Qt cannot name these bytes to remove them.
+    QVERIFY(::unlink(gpx_bytes.constData()) == 0 && ::rmdir(phone_bytes.constData()) == 0);
 }
 
 QTEST_MAIN(Form1Test)
