@@ -221,22 +221,22 @@ INSTANTIATE_TEST_SUITE_P(
                      gpx::header() + gpx::waypoint_start("a", {}) + "\t\t<cmt>compass: 204.0</cmt>\n" + gpx::track(),
                      ErrorKind::TypeMismatch,
                      "Line 7 should give a whole number from -32768 to 32767 in an element such as <sat>..</sat> but "
-                     "holds \"<cmt>compass: 204.0</cmt>\". That is what the phone app writes only when its compass or "
+                     "holds \"<cmt>compass: 204.0</cmt>\". The phone app writes that only when its compass or "
                      "accuracy output is switched on, and this program cannot read it. Switch off the compass or "
                      "accuracy output in the phone app's settings (the accuracy, compass and barometer outputs must "
                      "all be off), then export the track again."},
         SentenceCase{"accuracy and compass elements after the integer element",
                      gpx::header() + gpx::metadata() + compass_waypoint + gpx::track(), ErrorKind::Overflow,
                      "Line 13 should start a waypoint (<wpt lat=\"..\" lon=\"..\">) or the track (<trk>) but holds "
-                     "nothing before a line indented deeper than a waypoint's elements. The waypoint holds "
-                     "\"<hdop>6.0</hdop>\", what the phone app writes only when its accuracy output" +
+                     "a line indented deeper than a waypoint's elements. The waypoint holds \"<hdop>6.0</hdop>\", "
+                     "which the phone app writes only when its accuracy output" +
                          switch_off},
         SentenceCase{"a name the accuracy output extended",
                      gpx::header() + gpx::waypoint("Alpha (12.0m)", {.sat = "x"}) + gpx::track(),
                      ErrorKind::TypeMismatch,
                      "Line 7 should give a whole number from -32768 to 32767 in an element such as <sat>..</sat> but "
-                     "holds \"<sat>x</sat>\". The waypoint holds \"Alpha (12.0m)\", what the phone app writes only "
-                     "when its accuracy output" +
+                     "holds \"<sat>x</sat>\". The waypoint holds \"Alpha (12.0m)\", which the phone app writes "
+                     "only when its accuracy output" +
                          switch_off},
         SentenceCase{"a long text is cut", gpx::header() + gpx::waypoint("a", {.date = std::string(50, '9')}),
                      ErrorKind::TypeMismatch,

@@ -78,13 +78,14 @@ std::string fault_sentence(int line, std::string_view expected, std::string_view
     else if (at_end)
         sentence += "nothing: the file ends there";
     else
-        sentence += "nothing before a line indented deeper than a waypoint's elements";
+        sentence += "a line indented deeper than a waypoint's elements";
     sentence += ".";
     if (trace) {
         const std::string setting(trace->setting);
-        sentence += trace->found == found ? std::string(" That is") : " The waypoint holds " + quoted(trace->found) + ",";
-        sentence += " what the phone app writes only when its " + setting +
-                    " is switched on, and this program cannot read it. Switch off the " + setting +
+        sentence += trace->found == found ? std::string(" The phone app writes that")
+                                          : " The waypoint holds " + quoted(trace->found) + ", which the phone app writes";
+        sentence += " only when its " + setting + " is switched on, and this program cannot read it. Switch off the " +
+                    setting +
                     " in the phone app's settings (the accuracy, compass and barometer outputs must all be off), "
                     "then export the track again.";
     }
