@@ -89,7 +89,18 @@ private:
         const RuntimeError at = error.line() > 0 ? error : error.at_line(chunk_line_);
         if (!at.detail().empty())
             return at;
-        return at.with_detail(fault_sentence(chunk_line_, expected_, chunk_, gpx_.at_end(), setting_nearby()));
+        return at.with_detail(fault_sentence(chunk_line_, expected_, chunk_, file_ended(), setting_nearby()));
+    }
+
+    // Whether the file has ended, asked while a fault is being explained: a
+    // read failing now must not hide that fault.
+    bool file_ended()
+    {
+        try {
+            return gpx_.at_end();
+        } catch (const RuntimeError&) {
+            return false;
+        }
     }
 
     void read_waypoints()
