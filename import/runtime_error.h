@@ -19,6 +19,8 @@ enum class ErrorKind {
     PathFileAccessError,
     BadFileName,
     DeviceIoError,
+    // The file ended before the track line that closes the waypoints.
+    InputPastEndOfFile,
 };
 
 // The user-facing text of a kind, as the window reports it.

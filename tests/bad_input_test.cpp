@@ -9,7 +9,7 @@ using survey::ErrorKind;
 namespace {
 
 // What the table's GPX text is imported into, besides the ordinary folders.
-enum class Scene { Ordinary, PhotoFolderMissing, GpxIsAFolder, UnreadableGpx };
+enum class Scene { Ordinary, PhotoFolderMissing, GpxIsAFolder, UnreadableGpx, CopyCutBeforeTrack };
 
 struct BadInput {
     const char* what;
@@ -28,7 +28,8 @@ TEST_P(BadInputTable, ReportsKindAndLineAndChangesNothing)
     put_photos({"p1.jpg", "taken.jpg"});
     testing_support::write_file(app() / "photosound" / "taken.jpg", "earlier");
     testing_support::write_file(survey_csv(), "earlier survey\r\n");
-    fs::path gpx = put_gpx(gpx::header() + input.waypoints + gpx::track());
+    fs::path gpx =
+        put_gpx(gpx::header() + input.waypoints + (input.scene == Scene::CopyCutBeforeTrack ? "" : gpx::track()));
     if (input.scene == Scene::PhotoFolderMissing)
         fs::remove_all(app() / "photosound");
     if (input.scene == Scene::GpxIsAFolder)
@@ -80,6 +81,17 @@ INSTANTIATE_TEST_SUITE_P(
         BadInput{"photo folder missing", gpx::picture("p1.jpg"), ErrorKind::PathNotFound, 7, Scene::PhotoFolderMissing},
         BadInput{"photo name leaving the folder", gpx::picture("../../etc/x.jpg"), ErrorKind::BadFileName, 7},
         BadInput{"photo name with a line break", gpx::picture("p\n1.jpg"), ErrorKind::BadFileName, 7},
+        BadInput{"metadata after a waypoint", gpx::waypoint("a") + gpx::metadata(), ErrorKind::IndexOutOfRange, 9},
+        BadInput{"media link without a closing quote", gpx::waypoint_start("Foto", {}) + "\t\t<link href=\"v.3gpp>\n",
+                 ErrorKind::InvalidArgument, 7},
+        BadInput{"accuracy and compass output after the integer element",
+                 gpx::metadata() + gpx::waypoint_start("a", {}) +
+                     "\t\t<sat>0</sat>\n\t\t<hdop>6.0</hdop>\n\t\t\t\t<extensions>\n\t\t\t\t</extensions>\n\t</wpt>\n",
+                 ErrorKind::Overflow, 13},
+        BadInput{"copy cut after a sighting with a photo",
+                 gpx::picture("p1.jpg") + gpx::waypoint("s") + gpx::waypoint("record sighting"),
+                 ErrorKind::InputPastEndOfFile, 24, Scene::CopyCutBeforeTrack},
+        BadInput{"copy cut after the header", "", ErrorKind::InputPastEndOfFile, 3, Scene::CopyCutBeforeTrack},
         BadInput{"GPX path is a folder", "", ErrorKind::PathFileAccessError, 0, Scene::GpxIsAFolder},
         BadInput{"GPX file cannot be read", "", ErrorKind::DeviceIoError, 0, Scene::UnreadableGpx}));
 

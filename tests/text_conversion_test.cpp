@@ -113,6 +113,7 @@ TEST(ErrorMessage, NamesEachKindAsTheUserSeesIt)
     EXPECT_EQ(survey::error_message(ErrorKind::Overflow), "Overflow");
     EXPECT_EQ(survey::error_message(ErrorKind::PathFileAccessError), "Path/file access error");
     EXPECT_EQ(survey::error_message(ErrorKind::DeviceIoError), "Device I/O error");
+    EXPECT_EQ(survey::error_message(ErrorKind::InputPastEndOfFile), "Input past end of file");
     const RuntimeError error = RuntimeError::at_gpx_line(ErrorKind::TypeMismatch, 12);
     EXPECT_STREQ(error.what(), "Type mismatch at line 12");
     EXPECT_STREQ(error.with_detail("why").at_line(3).what(), "Type mismatch at line 3 (why)");

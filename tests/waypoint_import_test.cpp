@@ -5,6 +5,8 @@
 #include <gtest/gtest.h>
 
 #include <cerrno>
+#include <optional>
+#include <vector>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -35,7 +37,7 @@ TEST_F(WaypointImport, SampleGivesTheExpectedSurveyByteForByte)
 TEST_F(WaypointImport, NoSightingEmptiesAnEarlierSurvey)
 {
     write_file(survey_csv(), "old line\r\n");
-    for (const std::string& text : {std::string(), gpx::header() + gpx::waypoint("a") + gpx::track()}) {
+    for (const std::string& text : {gpx::header() + gpx::track(), gpx::header() + gpx::waypoint("a") + gpx::track()}) {
         ASSERT_FALSE(import(put_gpx(text)));
         EXPECT_EQ(obs_count, 0);
         EXPECT_EQ(read_file(survey_csv()), "");
@@ -46,7 +48,7 @@ TEST_F(WaypointImport, KeepsThePermissionsOfAnEarlierSurvey)
 {
     write_file(survey_csv(), "old\r\n");
     fs::permissions(survey_csv(), fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
-    ASSERT_FALSE(import(put_gpx(gpx::header() + gpx::waypoint("a") + gpx::waypoint("record sighting"))));
+    ASSERT_FALSE(import(put_gpx(gpx::header() + gpx::waypoint("a") + gpx::waypoint("record sighting") + gpx::track())));
     EXPECT_EQ(fs::status(survey_csv()).permissions() & fs::perms::all,
               fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
 }
@@ -140,6 +142,10 @@ INSTANTIATE_TEST_SUITE_P(
                   "phone/a.jpg"},
         PhotoCase{"target taken", gpx::picture("a.jpg") + gpx::picture("taken.jpg"), ErrorKind::FileAlreadyExists,
                   16, "app/photosound/taken.jpg"},
+        PhotoCase{"voice note missing", gpx::linked("Voice recording", "v.3gpp"), ErrorKind::FileNotFound, 7,
+                  "phone/v.3gpp"},
+        PhotoCase{"linked file target taken", gpx::linked("Foto", "a.jpg") + gpx::linked("Voice recording", "taken.jpg"),
+                  ErrorKind::FileAlreadyExists, 16, "app/photosound/taken.jpg"},
         PhotoCase{"backslash", gpx::picture("..\\a.jpg"), ErrorKind::BadFileName, 7, "..\\a.jpg"},
         PhotoCase{"empty name", gpx::waypoint_start("Picture", {}) + "\t\t<link hrejpg>\n\t\t\t<t>\n\t\t</link>\n" +
                                     gpx::waypoint_end({}),
@@ -153,6 +159,74 @@ INSTANTIATE_TEST_SUITE_P(
         PhotoCase{"content fault after good photos", gpx::picture("a.jpg") + gpx::picture("b.jpg") + commit +
                                                           gpx::waypoint("x", {.lat = "north"}),
                   ErrorKind::TypeMismatch, 27, ""}));
+
+// A sighting file as the phone app writes it today: the metadata block,
+// photos named in English and in the phone's language, a voice note.
+TEST_F(WaypointImport, TodaysLayoutGivesRecordsWithPhotosAndRecordingsInOrder)
+{
+    put_photos({"a.jpg", "b.jpg", "v.3gpp", "c.jpg"});
+    const std::string gpx_text =
+        gpx::header() + gpx::metadata() + gpx::waypoint("roe deer") + gpx::waypoint("Calf") +
+        gpx::linked("Photo", "a.jpg") + gpx::waypoint("wetSkin") + gpx::linked("Voice recording", "v.3gpp") +
+        gpx::linked("Foto", "b.jpg") + gpx::waypoint("2") + commit + gpx::waypoint("hare") +
+        gpx::linked("Photo", "c.jpg") + gpx::waypoint("record sighting", {.lat = "-1.5", .sat = "9"}) + gpx::track();
+    ASSERT_FALSE(import(put_gpx(gpx_text))) << "imports";
+    EXPECT_EQ(obs_count, 2);
+    EXPECT_EQ(read_file(survey_csv()), "14/02/2014,51.5,-0.25,roe deer,7,Calf,wetSkin,2,a.jpg,v.3gpp,b.jpg\r\n"
+                                       "14/02/2014,-1.5,-0.25,hare,9,unset,unset,0,c.jpg\r\n");
+    for (const char* file : {"a.jpg", "b.jpg", "v.3gpp", "c.jpg"}) {
+        EXPECT_FALSE(fs::exists(phone() / file)) << file;
+        EXPECT_EQ(read_file(app() / "photosound" / file), std::string("JPEG of ") + file);
+    }
+}
+
+struct PhoneFile {
+    const char* name;             // in tests/data/phone-files, byte for byte as the phone app wrote it
+    std::vector<std::string> media;  // the files its waypoints link, put beside it
+    std::optional<ErrorKind> kind;   // none when it imports
+    int line;
+    std::string says;  // part of the error's sentence
+};
+
+class RealPhoneFile : public WaypointImport, public ::testing::WithParamInterface<PhoneFile> {};
+
+// The app's exports hold no sighting: those that import give 0 records and
+// move every file they link; the others fail, saying what to switch off.
+TEST_P(RealPhoneFile, ImportsOrSaysWhatToSwitchOff)
+{
+    const PhoneFile& file = GetParam();
+    for (const std::string& media : file.media)
+        write_file(phone() / media, "media " + media);
+    const fs::path gpx = put_gpx(read_file(fs::path(TEST_DATA_DIR) / "phone-files" / file.name), file.name);
+    const auto before = everything();
+    const auto error = import(gpx);
+    if (file.kind) {
+        ASSERT_TRUE(error) << file.name;
+        EXPECT_EQ(error->kind(), *file.kind) << file.name;
+        EXPECT_EQ(error->line(), file.line) << file.name;
+        EXPECT_NE(error->detail().find(file.says), std::string::npos) << error->detail();
+        EXPECT_EQ(everything(), before) << file.name;
+        return;
+    }
+    ASSERT_FALSE(error) << file.name << ": " << error->what();
+    EXPECT_EQ(obs_count, 0);
+    EXPECT_EQ(read_file(survey_csv()), "");
+    for (const std::string& media : file.media) {
+        EXPECT_FALSE(fs::exists(phone() / media)) << media;
+        EXPECT_EQ(read_file(app() / "photosound" / media), "media " + media);
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    PhoneApp, RealPhoneFile,
+    ::testing::Values(PhoneFile{"photo-2025.gpx", {"2025-02-06_17-34-24.jpg"}, std::nullopt, 0, ""},
+                      PhoneFile{"voice-notes-2017.gpx",
+                                {"2017-11-27_14-58-15.3gpp", "2017-11-27_15-03-54.3gpp"},
+                                std::nullopt,
+                                0,
+                                ""},
+                      PhoneFile{"compass-accuracy-2021.gpx", {}, ErrorKind::Overflow, 13,
+                                "Switch off the accuracy output in the phone app's settings"}));
 
 TEST(FileEffects, MoveNeverReplacesAFile)
 {

@@ -88,7 +88,24 @@ INSTANTIATE_TEST_SUITE_P(
         DispatchCase{"bytes pass through unchanged", gpx::waypoint("Ch\xe9vre \xff") + gpx::waypoint("s") + commit,
                      "14/02/2014,51.5,-0.25,s,7,Ch\xe9vre \xff,unset,0,none\r\n"},
         DispatchCase{"empty name is a subject", gpx::waypoint("") + commit,
-                     "14/02/2014,51.5,-0.25,,7,unset,unset,0,none\r\n"}));
+                     "14/02/2014,51.5,-0.25,,7,unset,unset,0,none\r\n"},
+        DispatchCase{"a metadata block before the first waypoint is skipped",
+                     gpx::metadata() + gpx::waypoint("Alpha") + commit,
+                     "14/02/2014,51.5,-0.25,Alpha,7,unset,unset,0,none\r\n"},
+        DispatchCase{"photos and voice notes by their link, in the order read",
+                     gpx::linked("Photo", "a.jpg") + gpx::linked("Foto", "b.jpg") +
+                         gpx::linked("Voice recording", "c.3gpp") + gpx::waypoint("s") + commit,
+                     "14/02/2014,51.5,-0.25,s,7,unset,unset,0,a.jpg,b.jpg,c.3gpp\r\n"},
+        DispatchCase{"a link outranks the C, Skin and number rules",
+                     gpx::linked("Camera", "c.jpg") + gpx::linked("Skin", "d.jpg") + gpx::linked("12", "e.jpg") +
+                         gpx::waypoint("s") + commit,
+                     "14/02/2014,51.5,-0.25,s,7,unset,unset,0,c.jpg,d.jpg,e.jpg\r\n"},
+        DispatchCase{"a linked record sighting moves its file and commits nothing",
+                     gpx::waypoint("s") + gpx::linked("record sighting", "r.jpg") + commit,
+                     "14/02/2014,51.5,-0.25,s,7,unset,unset,0,r.jpg\r\n"},
+        DispatchCase{"Picture keeps its name up to the first jpg, other links up to the quote",
+                     gpx::picture("a.jpgx") + gpx::linked("Photo", "b.jpgx") + gpx::waypoint("s") + commit,
+                     "14/02/2014,51.5,-0.25,s,7,unset,unset,0,a.jpg,b.jpgx\r\n"}));
 
 TEST(WaypointParser, NothingAfterTheTrackIsRead)
 {
@@ -107,13 +124,39 @@ TEST(WaypointParser, PhotosAfterTheLastCommitStillMove)
     EXPECT_EQ(plan.photo_moves[0].photo, "late.jpg");
 }
 
-TEST(WaypointParser, EmptyOrTrackOnlyFilesPlanNothing)
+TEST(WaypointParser, TrackOnlyFilesPlanNothing)
 {
-    for (const std::string& text : {std::string(), gpx::header(), gpx::header() + gpx::track()}) {
+    for (const std::string& text : {gpx::header() + gpx::track(), gpx::header() + gpx::metadata() + gpx::track(),
+                                    gpx::header() + "\t<trk>"}) {
         const ImportPlan plan = plan_of(text);
-        EXPECT_FALSE(plan.error);
+        EXPECT_FALSE(plan.error) << plan.error->what();
         EXPECT_EQ(plan.survey_text, "");
         EXPECT_TRUE(plan.photo_moves.empty());
+    }
+}
+
+// The phone app always writes the track after the waypoints: a file that ends
+// before it was cut off, and fails where it ends. An empty or header-only file
+// planned nothing and succeeded before this rule.
+TEST(WaypointParser, FileEndingBeforeItsTrackIsCutOff)
+{
+    const struct {
+        std::string text;
+        int line;
+    } cases[] = {
+        {"", 1},
+        {gpx::header(), 3},
+        {gpx::header() + gpx::metadata(), 7},
+        {gpx::header() + "\t<metadata>\n\t\t<name>x</name>\n", 5},
+        {gpx::header() + gpx::waypoint("a") + commit, 15},
+        {gpx::header() + gpx::waypoint("a") + "\t", 9},
+        {gpx::header() + gpx::waypoint("a").substr(0, 135), 8},
+    };
+    for (const auto& [text, line] : cases) {
+        const ImportPlan plan = plan_of(text);
+        ASSERT_TRUE(plan.error) << text;
+        EXPECT_EQ(plan.error->kind(), ErrorKind::InputPastEndOfFile) << text;
+        EXPECT_EQ(plan.error->line(), line) << text;
     }
 }
 
@@ -140,5 +183,77 @@ TEST(WaypointParser, ChunkCountOverflowsPastSixteenBits)
     EXPECT_EQ(plan.error->kind(), ErrorKind::Overflow);
     EXPECT_EQ(plan.error->line(), 3 + 6 * 32766);
 }
+
+struct SentenceCase {
+    const char* what;
+    std::string text;  // the whole file
+    ErrorKind kind;
+    std::string detail;
+};
+
+class FaultSentence : public ::testing::TestWithParam<SentenceCase> {};
+
+TEST_P(FaultSentence, SaysWhatWasExpectedWhatWasFoundAndWhatToDo)
+{
+    const ImportPlan plan = plan_of(GetParam().text);
+    ASSERT_TRUE(plan.error) << GetParam().what;
+    EXPECT_EQ(plan.error->kind(), GetParam().kind) << GetParam().what;
+    EXPECT_EQ(plan.error->detail(), GetParam().detail) << GetParam().what;
+}
+
+const std::string switch_off =
+    " is switched on, and this program cannot read it. Switch off the accuracy output in the phone app's settings "
+    "(the accuracy, compass and barometer outputs must all be off), then export the track again.";
+
+// The waypoint the phone app writes with its accuracy and compass outputs on.
+const std::string compass_waypoint = gpx::waypoint_start("Punto", {}) +
+                                     "\t\t<sat>0</sat>\n\t\t<hdop>6.0</hdop>\n\t\t\t\t<extensions>\n"
+                                     "\t\t\t\t\t<compass>204.0</compass>\n\t\t\t\t</extensions>\n\t</wpt>\n";
+
+INSTANTIATE_TEST_SUITE_P(
+    Faults, FaultSentence,
+    ::testing::Values(
+        SentenceCase{"metadata after a waypoint", gpx::header() + gpx::waypoint("a") + gpx::metadata() + gpx::track(),
+                     ErrorKind::IndexOutOfRange,
+                     "Line 9 should start a waypoint (<wpt lat=\"..\" lon=\"..\">) or the track (<trk>) but holds "
+                     "\"metadata>\"."},
+        SentenceCase{"a compass comment where the integer element stands",
+                     gpx::header() + gpx::waypoint_start("a", {}) + "\t\t<cmt>compass: 204.0</cmt>\n" + gpx::track(),
+                     ErrorKind::TypeMismatch,
+                     "Line 7 should give a whole number from -32768 to 32767 in an element such as <sat>..</sat> but "
+                     "holds \"<cmt>compass: 204.0</cmt>\". The phone app writes that only when its compass or "
+                     "accuracy output is switched on, and this program cannot read it. Switch off the compass or "
+                     "accuracy output in the phone app's settings (the accuracy, compass and barometer outputs must "
+                     "all be off), then export the track again."},
+        SentenceCase{"accuracy and compass elements after the integer element",
+                     gpx::header() + gpx::metadata() + compass_waypoint + gpx::track(), ErrorKind::Overflow,
+                     "Line 13 should start a waypoint (<wpt lat=\"..\" lon=\"..\">) or the track (<trk>) but holds "
+                     "a line indented deeper than a waypoint's elements. The waypoint holds \"<hdop>6.0</hdop>\", "
+                     "which the phone app writes only when its accuracy output" +
+                         switch_off},
+        SentenceCase{"a name the accuracy output extended",
+                     gpx::header() + gpx::waypoint("Alpha (12.0m)", {.sat = "x"}) + gpx::track(),
+                     ErrorKind::TypeMismatch,
+                     "Line 7 should give a whole number from -32768 to 32767 in an element such as <sat>..</sat> but "
+                     "holds \"<sat>x</sat>\". The waypoint holds \"Alpha (12.0m)\", which the phone app writes "
+                     "only when its accuracy output" +
+                         switch_off},
+        SentenceCase{"a long text is cut", gpx::header() + gpx::waypoint("a", {.date = std::string(50, '9')}),
+                     ErrorKind::TypeMismatch,
+                     "Line 5 should give the waypoint's date and time (<time>yyyy-mm-ddThh:mm:ssZ</time>) but holds "
+                     "\"<time>" + std::string(34, '9') + "...\"."},
+        SentenceCase{"a media link without its closing quote",
+                     gpx::header() + gpx::waypoint_start("Foto", {}) + "\t\t<link href=\"a.jpg>\n" + gpx::track(),
+                     ErrorKind::InvalidArgument,
+                     "Line 7 should link a photo or sound file (<link href=\"...\">) but holds \"<link "
+                     "href=\"a.jpg>\"."},
+        SentenceCase{"a number name beyond a tally", gpx::header() + gpx::waypoint("40000") + gpx::track(),
+                     ErrorKind::Overflow,
+                     "The waypoint name \"40000\" on line 6 is a number, so it is read as a tally, which must lie "
+                     "between -32768 and 32767: rename the waypoint on the phone and export the track again."},
+        SentenceCase{"a cut-off file", gpx::header() + gpx::waypoint("a"), ErrorKind::InputPastEndOfFile,
+                     "The file ends at line 9 before its track (<trk>), which the phone app always writes after the "
+                     "waypoints: was the copy from the phone complete? Copy the file from the phone again and import "
+                     "that copy."}));
 
 }  // namespace

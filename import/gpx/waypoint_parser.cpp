@@ -1,10 +1,13 @@
 #include "import/gpx/waypoint_parser.h"
 
 #include "import/gpx/chunk_reader.h"
+#include "import/gpx/fault_sentence.h"
 #include "import/gpx/survey_record.h"
 #include "import/gpx/text_conversion.h"
 
 #include <limits>
+#include <optional>
+#include <utility>
 
 namespace survey {
 
@@ -28,11 +31,26 @@ struct Fix {
     CalendarDate date;
 };
 
+// What each chunk should hold, for the sentence of a fault met there.
+constexpr const char* waypoint_start = "start a waypoint (<wpt lat=\"..\" lon=\"..\">) or the track (<trk>)";
+constexpr const char* elevation = "give the waypoint's elevation (<ele>..</ele>)";
+constexpr const char* time_of_fix = "give the waypoint's date and time (<time>yyyy-mm-ddThh:mm:ssZ</time>)";
+constexpr const char* name_element = "give the waypoint's name (<name><![CDATA[..]]></name>)";
+constexpr const char* integer_element = "give a whole number from -32768 to 32767 in an element such as <sat>..</sat>";
+constexpr const char* photo_link = "link a photo whose name ends in \"jpg\" (<link href=\"...jpg\">)";
+constexpr const char* media_link = "link a photo or sound file (<link href=\"...\">)";
+constexpr const char* not_looked_at = "continue the waypoint";
+
+constexpr const char* too_many_waypoints =
+    "The file holds more waypoints than one import can read (at most 32765): import a shorter track.";
+constexpr const char* too_many_sightings =
+    "The file holds more sightings than one import can write (at most 32767): import a shorter track.";
+
 // Counts are 16-bit: stepping past 32767 is an overflow, never a wrap.
-void step_up(std::int16_t& count)
+void step_up(std::int16_t& count, const char* why)
 {
     if (count == std::numeric_limits<std::int16_t>::max())
-        throw RuntimeError(ErrorKind::Overflow);
+        throw RuntimeError(ErrorKind::Overflow).with_detail(why);
     ++count;
 }
 
@@ -40,6 +58,12 @@ std::ptrdiff_t length_of(const std::string& text)
 {
     return static_cast<std::ptrdiff_t>(text.size());
 }
+
+// A setting-only element seen, and the waypoint it was seen in.
+struct SeenSetting {
+    SettingTrace trace;
+    int waypoint_no;
+};
 
 class WaypointParser {
 public:
@@ -50,25 +74,57 @@ public:
         try {
             read_waypoints();
         } catch (const RuntimeError& error) {
-            // Failures of the content carry no path; place them at their chunk.
-            plan_.error = error.path().empty() ? error.at_line(chunk_line_) : error;
+            plan_.error = placed(error);
         }
         return std::move(plan_);
     }
 
 private:
+    // Failures of the content carry no path: unless they placed and explained
+    // themselves, they are placed at their chunk and say what it should hold.
+    RuntimeError placed(const RuntimeError& error)
+    {
+        if (!error.path().empty())
+            return error;
+        const RuntimeError at = error.line() > 0 ? error : error.at_line(chunk_line_);
+        if (!at.detail().empty())
+            return at;
+        return at.with_detail(fault_sentence(chunk_line_, expected_, chunk_, file_ended(), setting_nearby()));
+    }
+
+    // Whether the file has ended, asked while a fault is being explained: a
+    // read failing now must not hide that fault.
+    bool file_ended()
+    {
+        try {
+            return gpx_.at_end();
+        } catch (const RuntimeError&) {
+            return false;
+        }
+    }
+
     void read_waypoints()
     {
         std::int16_t chunk_no = 0;
-        while (!gpx_.at_end()) {
+        bool metadata_checked = false;
+        for (;;) {
+            // The phone app always ends the waypoints with the track line, so
+            // a file that ends first was cut off, and its last sighting may be too.
+            if (gpx_.at_end())
+                throw RuntimeError::at_gpx_line(ErrorKind::InputPastEndOfFile, gpx_.line())
+                    .with_detail(cut_off_sentence(gpx_.line()));
             // The first chunk is the XML declaration and root tag, never looked at.
             if (chunk_no == 0) {
                 chunk_line_ = gpx_.line();
                 skip_a_line(gpx_);
             } else {
-                next_chunk();
+                next_chunk(waypoint_start);
             }
-            step_up(chunk_no);
+            if (chunk_no == 1 && !std::exchange(metadata_checked, true) && chunk_.starts_with("metadata>")) {
+                skip_metadata();
+                continue;
+            }
+            step_up(chunk_no, too_many_waypoints);
             if (chunk_no <= 1)
                 continue;
             // The track's "<trk>" line, its "<" eaten by the tab before it, ends the waypoints.
@@ -78,19 +134,31 @@ private:
         }
     }
 
+    // The block the phone app has written before the waypoints since 2021
+    // holds nothing a sighting needs; its chunks are not counted.
+    void skip_metadata()
+    {
+        while (!chunk_.starts_with("/metadata>") && !gpx_.at_end())
+            next_chunk(not_looked_at);
+    }
+
     void read_waypoint()
     {
+        ++waypoint_no_;
         const Fix fix = read_fix();
-        next_chunk();
-        const std::string name(mid(chunk_, 16, instr(chunk_, "]") - 16));
-        // A line break inside a name would split its survey record in two.
-        if (name.find_first_of("\r\n") != std::string::npos)
-            throw RuntimeError(ErrorKind::InvalidArgument);
-        if (is_numeric(name)) {
-            sighting_.tally = text_to_int16(name);
+        const std::string name = read_name();
+        const int name_line = chunk_line_;
+        // The fifth chunk is read before the name rules: a link makes a photo
+        // or sound waypoint whatever the phone's language named it, and a name
+        // rule takes this chunk as its integer element.
+        next_chunk(integer_element);
+        if (name == "Picture") {
+            read_link(photo_in_picture_link());
+        } else if (chunk_.starts_with("<link href=\"")) {
+            read_link(file_in_link());
+        } else if (is_numeric(name)) {
+            sighting_.tally = tally_from(name, name_line);
             finish_waypoint();
-        } else if (name == "Picture") {
-            read_picture();
         } else if (name.starts_with('C')) {
             sighting_.c_label = name;
             finish_waypoint();
@@ -115,38 +183,82 @@ private:
         fix.latitude = text_to_double(mid(lat, 6, length_of(lat) - 6));
         const std::string& lon = token(2);
         fix.longitude = text_to_double(mid(lon, 6, length_of(lon) - 8));
-        next_chunk();
+        next_chunk(elevation);
         split_on_spaces(chunk_, tokens_);
-        next_chunk();
+        next_chunk(time_of_fix);
         split_on_spaces(chunk_, tokens_);
         fix.date = text_to_date(mid(token(0), 7, 10));
         return fix;
     }
 
+    std::string read_name()
+    {
+        next_chunk(name_element);
+        std::string name(mid(chunk_, 16, instr(chunk_, "]") - 16));
+        // A line break inside a name would split its survey record in two.
+        if (name.find_first_of("\r\n") != std::string::npos)
+            throw RuntimeError(ErrorKind::InvalidArgument)
+                .with_detail("The waypoint name on line " + std::to_string(chunk_line_) +
+                             " holds a line break, which would split its survey line in two: rename the waypoint "
+                             "on the phone and export the track again.");
+        if (ends_in_accuracy(name))
+            seen_setting_ = SeenSetting{{name, "accuracy output"}, waypoint_no_};
+        return name;
+    }
+
+    std::int16_t tally_from(const std::string& name, int name_line)
+    {
+        try {
+            return text_to_int16(name);
+        } catch (const RuntimeError& error) {
+            throw error.at_line(name_line).with_detail(
+                "The waypoint name \"" + shortened(name) + "\" on line " + std::to_string(name_line) +
+                " is a number, so it is read as a tally, which must lie between -32768 and 32767: rename the "
+                "waypoint on the phone and export the track again.");
+        }
+    }
+
     // The integer element, a line such as <sat>7</sat> whose value follows a
-    // five-character tag, then the closing </wpt> line.
+    // five-character tag, already read; then the closing </wpt> line.
     std::int16_t finish_waypoint()
     {
-        next_chunk();
         const std::int16_t value = text_to_int16(mid(chunk_, 6, instr(chunk_, "</") - 6));
-        next_chunk();
+        next_chunk(not_looked_at);
         return value;
     }
 
-    // <link href="p1.jpg">, then its nested <text> line (an empty chunk and
-    // the text) and </link>, then the rest of the waypoint.
-    void read_picture()
+    // A "Picture" link, <link href="p1.jpg">: the name runs up to its first "jpg".
+    std::string photo_in_picture_link()
     {
-        next_chunk();
+        expected_ = photo_link;
+        return std::string(mid(chunk_, 13, instr(chunk_, "jpg") - 10));
+    }
+
+    // Any other link, <link href="2017-11-27_14-58-15.3gpp">: the name runs up to the next quote.
+    std::string file_in_link()
+    {
+        expected_ = media_link;
+        const std::size_t after_quote = 12;
+        const std::size_t quote = chunk_.find('"', after_quote);
+        if (quote == std::string::npos)
+            throw RuntimeError(ErrorKind::InvalidArgument);
+        return chunk_.substr(after_quote, quote - after_quote);
+    }
+
+    // The link chunk just read, then its nested <text> line (an empty chunk
+    // and the text) and </link>, then the rest of the waypoint. Photos and
+    // sound recordings alike go into the photo folder and the photo list.
+    void read_link(const std::string& file)
+    {
         const int link_line = chunk_line_;
-        const std::string photo(mid(chunk_, 13, instr(chunk_, "jpg") - 10));
         for (int skipped = 0; skipped < 3; ++skipped)
-            next_chunk();
+            next_chunk(not_looked_at);
+        next_chunk(integer_element);
         finish_waypoint();
-        plan_.photo_moves.push_back({photo, link_line});
+        plan_.photo_moves.push_back({file, link_line});
         if (!sighting_.photos.empty())
             sighting_.photos += ',';
-        sighting_.photos += photo;
+        sighting_.photos += file;
     }
 
     void commit(const Fix& fix)
@@ -157,13 +269,25 @@ private:
                             sighting_.photos.empty() ? "none" : sighting_.photos},
                            plan_.survey_text);
         sighting_ = SightingState{};
-        step_up(plan_.record_count);
+        step_up(plan_.record_count, too_many_sightings);
     }
 
-    void next_chunk()
+    void next_chunk(const char* expected)
     {
+        expected_ = expected;
         chunk_line_ = gpx_.line();
         read_a_line(gpx_, chunk_);
+        if (const auto setting = setting_behind_element(chunk_))
+            seen_setting_ = SeenSetting{{chunk_, *setting}, waypoint_no_};
+    }
+
+    // An element of a setting this program does not read, in this waypoint
+    // or the one before, is the likely cause of a fault here.
+    const SettingTrace* setting_nearby() const
+    {
+        if (seen_setting_ && waypoint_no_ - seen_setting_->waypoint_no <= 1)
+            return &seen_setting_->trace;
+        return nullptr;
     }
 
     const std::string& token(std::size_t index) const
@@ -176,8 +300,11 @@ private:
     ByteStream& gpx_;
     std::string chunk_;
     int chunk_line_ = 0;
+    const char* expected_ = waypoint_start;
     std::vector<std::string> tokens_;
     SightingState sighting_;
+    int waypoint_no_ = 0;
+    std::optional<SeenSetting> seen_setting_;
     ImportPlan plan_;
 };
 

@@ -107,7 +107,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         survey::import_waypoints(gpx.string(), (scene.root() / "phone").string() + "/",
                                  (scene.root() / "app").string(), obs_count);
     } catch (const survey::RuntimeError& error) {
-        require(error.kind() >= survey::ErrorKind::Overflow && error.kind() <= survey::ErrorKind::DeviceIoError,
+        require(error.kind() >= survey::ErrorKind::Overflow && error.kind() <= survey::ErrorKind::InputPastEndOfFile,
                 "error of no listed kind");
         require(obs_count == 0, "a failed import counted records");
         require(testing_support::snapshot(scene.root()) == before, "a failed import changed files");

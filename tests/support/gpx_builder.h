@@ -37,10 +37,24 @@ inline std::string waypoint(const std::string& name, const Fix& fix = {})
     return waypoint_start(name, fix) + waypoint_end(fix);
 }
 
+// A waypoint linking a photo or sound file, as the phone app writes every
+// photo and voice note, whatever name the phone's language gives it.
+inline std::string linked(const std::string& name, const std::string& file, const Fix& fix = {})
+{
+    return waypoint_start(name, fix) + "\t\t<link href=\"" + file + "\">\n" + "\t\t\t<text>" + file +
+           "</text>\n" + "\t\t</link>\n" + waypoint_end(fix);
+}
+
 inline std::string picture(const std::string& photo, const Fix& fix = {})
 {
-    return waypoint_start("Picture", fix) + "\t\t<link href=\"" + photo + "\">\n" + "\t\t\t<text>" + photo +
-           "</text>\n" + "\t\t</link>\n" + waypoint_end(fix);
+    return linked("Picture", photo, fix);
+}
+
+// The block the phone app has written between the root tag and the first
+// waypoint since 2021.
+inline std::string metadata()
+{
+    return "\t<metadata>\n\t\t<name>2025-02-06_17-34-02</name>\n\t\t<keywords>osmtracker</keywords>\n\t</metadata>\n";
 }
 
 inline std::string track()

@@ -31,6 +31,8 @@ private slots:
     void import_reports_the_count_and_archives_at_close();
     void import_of_no_record_reports_zero_and_archives_nothing();
     void import_error_is_shown_and_nothing_changes();
+    void real_phone_files_import_or_say_what_to_switch_off_data();
+    void real_phone_files_import_or_say_what_to_switch_off();
     void browsing_after_import_archives_the_imported_file();
     void close_without_import_moves_nothing();
     void archive_failure_is_shown_and_the_window_closes_data();
@@ -196,7 +198,8 @@ void Form1Test::import_reports_the_count_and_archives_at_close()
 
 void Form1Test::import_of_no_record_reports_zero_and_archives_nothing()
 {
-    const QString gpx = put_gpx("empty.gpx", "");
+    // No waypoint between the root tag and the track.
+    const QString gpx = put_gpx("empty.gpx", "<?xml?>\n<gpx>\n\t<trk>\n\t</trk>\n</gpx>\n");
     browse_to(gpx);
     click(Command1());
     QCOMPARE(lblDone()->text(), QString("Completed, 0 transit observations imported to database."));
@@ -211,7 +214,8 @@ void Form1Test::import_error_is_shown_and_nothing_changes()
     const QString gpx = put_gpx("bad.gpx", "<?xml?>\n\t<wpt lat=\"north\" lon=\"2\">\n\t\t<ele>1</ele>\n");
     browse_to(gpx);
     click(Command1());
-    QCOMPARE(errors_, QStringList{"Type mismatch\nbad.gpx, line 2"});
+    QCOMPARE(errors_, QStringList{"Type mismatch\nbad.gpx, line 2\n\nLine 2 should start a waypoint (<wpt lat=\"..\" "
+                                  "lon=\"..\">) or the track (<trk>) but holds \"wpt lat=\"north\" lon=\"2\">\"."});
     QCOMPARE(beeps_, 0);
     QCOMPARE(lblDone()->text(), QString());
     QVERIFY(Command1()->isVisible());
@@ -222,6 +226,49 @@ void Form1Test::import_error_is_shown_and_nothing_changes()
     form_->close();
     QVERIFY(QFile::exists(gpx));
     QCOMPARE(errors_.size(), 1);
+}
+
+void Form1Test::real_phone_files_import_or_say_what_to_switch_off_data()
+{
+    QTest::addColumn<QString>("file");
+    QTest::addColumn<QStringList>("media");
+    QTest::addColumn<QString>("error");  // its start, empty when the file imports
+    QTest::newRow("photo, 2025") << "photo-2025.gpx" << QStringList{"2025-02-06_17-34-24.jpg"} << QString();
+    QTest::newRow("voice notes, 2017") << "voice-notes-2017.gpx"
+                                       << QStringList{"2017-11-27_14-58-15.3gpp", "2017-11-27_15-03-54.3gpp"}
+                                       << QString();
+    QTest::newRow("compass and accuracy, 2021")
+        << "compass-accuracy-2021.gpx" << QStringList{}
+        << "Overflow\ncompass-accuracy-2021.gpx, line 13\n\nLine 13 should start a waypoint";
+}
+
+void Form1Test::real_phone_files_import_or_say_what_to_switch_off()
+{
+    QFETCH(QString, file);
+    QFETCH(QStringList, media);
+    QFETCH(QString, error);
+    QFile real(QStringLiteral(TEST_DATA_DIR) + "/phone-files/" + file);
+    QVERIFY(real.open(QIODevice::ReadOnly));
+    const QString gpx = put_gpx(file, real.readAll());
+    for (const QString& name : media)
+        put_gpx(name, "media");
+    browse_to(gpx);
+    click(Command1());
+    if (error.isEmpty()) {
+        QVERIFY2(errors_.isEmpty(), qPrintable(errors_.join("; ")));
+        QCOMPARE(lblDone()->text(), QString("Completed, 0 transit observations imported to database."));
+        for (const QString& name : media)
+            QVERIFY2(QFile::exists(app_file("photosound/" + name)) && !QFile::exists(phone_file(name)), qPrintable(name));
+    } else {
+        QCOMPARE(errors_.size(), 1);
+        QVERIFY2(errors_[0].startsWith(error), qPrintable(errors_[0]));
+        QVERIFY2(errors_[0].contains("Switch off the accuracy output in the phone app's settings"), qPrintable(errors_[0]));
+        QCOMPARE(lblDone()->text(), QString());
+    }
+    // No record, or a failure: nothing to archive at close.
+    form_->close();
+    QVERIFY(QFile::exists(gpx));
+    QCOMPARE(errors_.size(), error.isEmpty() ? 0 : 1);
 }
 
 void Form1Test::browsing_after_import_archives_the_imported_file()
