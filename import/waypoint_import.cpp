@@ -37,12 +37,15 @@ void move_photos_and_publish(FileEffects& effects, const ImportPlan& plan, const
             try {
                 moves.make(i);
             } catch (const RuntimeError& error) {
-                throw error.at_line(plan.photo_moves[i].line);
+                throw photo_move_error(error, plan.photo_moves[i]);
             }
         }
         survey.publish();
     } catch (const RuntimeError& error) {
-        throw moves.undo(error);
+        const std::optional<std::string> left = moves.undo();
+        if (left)
+            survey.keep_for_recovery();
+        throw with_undo_failure(error, left);
     }
     moves.finish();
 }
@@ -98,7 +101,7 @@ void archive_gpx(FileEffects& effects, const std::string& gpx_path, const std::s
     try {
         moves.make(0);
     } catch (const RuntimeError& error) {
-        throw moves.undo(error);
+        throw with_undo_failure(error, moves.undo());
     }
     moves.finish();
 }

@@ -125,22 +125,26 @@ TEST_P(FaultInjection, DyingAtEveryStepLeavesBeforeOrAfter)
         const Tree now = everything();
         ASSERT_TRUE(now == before_ || now == after_import_ || now == after_archive_) << "step " << k;
         // What the start tells the user matches what it did.
-        if (recovery.outcome == RecoveryOutcome::Completed)
+        if (recovery.outcome == RecoveryOutcome::Completed) {
             EXPECT_NE(now, before_) << "step " << k;
-        if (recovery.outcome == RecoveryOutcome::Undone)
+        }
+        if (recovery.outcome == RecoveryOutcome::Undone) {
             EXPECT_NE(now, after_archive_) << "step " << k;
+        }
         // A journal cut short names nothing yet.
-        if (!recovery.gpx_path.empty())
+        if (!recovery.gpx_path.empty()) {
             EXPECT_EQ(recovery.archive,
                       now == after_archive_ || (recovery.outcome == RecoveryOutcome::Undone && now == after_import_))
                 << "step " << k;
+        }
         // And the user can go on from there.
         imported_.clear();
         FailingEffects real;
-        if (now == after_import_)
+        if (now == after_import_) {
             survey::archive_gpx((phone() / "field-day.gpx").string(), "field-day.gpx", app().string());
-        else if (now == before_)
+        } else if (now == before_) {
             ASSERT_FALSE(import_and_archive(real)) << "step " << k;
+        }
         EXPECT_EQ(everything(), after_archive_) << "step " << k;
     }
 }

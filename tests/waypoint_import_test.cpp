@@ -129,6 +129,9 @@ TEST_P(PhotoFault, ReportedAtItsLinkAndNothingMoves)
     const std::string& path = GetParam().path;
     const bool in_fixture = path.starts_with("phone/") || path.starts_with("app/");
     EXPECT_EQ(error->path(), in_fixture ? app().parent_path().string() + "/" + path : path);
+    if (error->kind() == ErrorKind::FileAlreadyExists) {
+        EXPECT_NE(error->detail().find("imported before"), std::string::npos) << error->detail();
+    }
     EXPECT_EQ(everything(), before);
 }
 
@@ -147,6 +150,8 @@ INSTANTIATE_TEST_SUITE_P(
         PhotoCase{"linked file target taken", gpx::linked("Foto", "a.jpg") + gpx::linked("Voice recording", "taken.jpg"),
                   ErrorKind::FileAlreadyExists, 16, "app/photosound/taken.jpg"},
         PhotoCase{"backslash", gpx::picture("..\\a.jpg"), ErrorKind::BadFileName, 7, "..\\a.jpg"},
+        PhotoCase{"name longer than a file system allows", gpx::picture(std::string(300, 'x') + ".jpg"),
+                  ErrorKind::BadFileName, 7, std::string(300, 'x') + ".jpg"},
         PhotoCase{"empty name", gpx::waypoint_start("Picture", {}) + "\t\t<link hrejpg>\n\t\t\t<t>\n\t\t</link>\n" +
                                     gpx::waypoint_end({}),
                   ErrorKind::BadFileName, 7, ""},

@@ -177,10 +177,14 @@ void JournaledMoves::finish()
     finish_change(effects_, app_folder_, journal_);
 }
 
-RuntimeError JournaledMoves::undo(const RuntimeError& cause)
+std::optional<std::string> JournaledMoves::undo()
 {
     close_journal();
-    const std::optional<std::string> left = undo_change(effects_, app_folder_, journal_);
+    return undo_change(effects_, app_folder_, journal_);
+}
+
+RuntimeError with_undo_failure(const RuntimeError& cause, const std::optional<std::string>& left)
+{
     if (!left)
         return cause;
     return cause.with_detail(cause.detail().empty() ? *left : cause.detail() + " " + *left);
@@ -221,11 +225,13 @@ std::optional<std::string> undo_change(FileEffects& effects, const std::string& 
         if (error != 0)
             left += " " + left_behind(*move, error);
     }
-    if (!journal.staged_path.empty())
-        effects.remove(journal.staged_path);
     flush_folders_of(journal, app_folder);
+    // The staged file stays with the journal, so that the next try still
+    // knows the change never committed.
     if (!left.empty())
         return "Not every file could be put back:" + left + " Move them back by hand, then start the program again.";
+    if (!journal.staged_path.empty())
+        effects.remove(journal.staged_path);
     remove_journal(effects, app_folder);
     return std::nullopt;
 }

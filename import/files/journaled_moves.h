@@ -33,9 +33,9 @@ public:
     // Once the change has committed: removes what copies left behind, then the journal.
     void finish();
     // Before it commits: puts every moved file back and removes the staged
-    // file and the journal. Returns `cause`, with a sentence naming any file
-    // that could not be put back.
-    RuntimeError undo(const RuntimeError& cause);
+    // file and the journal. Returns a sentence naming each file that could
+    // not be put back; the staged file and the journal then stay.
+    std::optional<std::string> undo();
 
 private:
     void copy(std::size_t index);
@@ -48,6 +48,9 @@ private:
     int journal_fd_ = -1;
 };
 
+// `cause`, with the sentence `undo` gave, if any.
+RuntimeError with_undo_failure(const RuntimeError& cause, const std::optional<std::string>& left);
+
 // Whether the change a journal names has taken effect.
 bool change_committed(const IntentJournal& journal);
 
@@ -57,7 +60,7 @@ void finish_change(FileEffects& effects, const std::string& app_folder, const In
 
 // Puts back every file the change moved, removes its staged file and the
 // journal. Returns a sentence naming each file that could not be put back,
-// and then keeps the journal, so that nothing is forgotten.
+// and then keeps the staged file and the journal, so that nothing is forgotten.
 std::optional<std::string> undo_change(FileEffects& effects, const std::string& app_folder,
                                        const IntentJournal& journal);
 

@@ -14,6 +14,27 @@ bool is_safe_file_name(std::string_view name)
            name.find_first_of(unsafe) == std::string_view::npos;
 }
 
+RuntimeError photo_move_error(const RuntimeError& error, const PhotoMove& photo)
+{
+    const std::string named = "\"" + photo.photo + "\", named on line " + std::to_string(photo.line);
+    const RuntimeError placed = error.at_line(photo.line);
+    switch (error.kind()) {
+    case ErrorKind::FileAlreadyExists:
+        return placed.with_detail("The photo folder already holds " + named +
+                                  ": was this file imported before? If it was, there is nothing more to import; if "
+                                  "not, move the older file out of the photo folder and import again.");
+    case ErrorKind::FileNotFound:
+        return placed.with_detail("There is no file " + named +
+                                  " beside the GPX file: copy it from the phone into the same folder as the GPX file "
+                                  "and import again.");
+    case ErrorKind::PathNotFound:
+        return placed.with_detail("The program folder has no photosound folder to move " + named +
+                                  " into: make one beside the program and import again.");
+    default:
+        return placed;
+    }
+}
+
 FileMove photo_file_move(const PhotoMove& photo, const std::string& gpx_folder, const std::string& app_folder)
 {
     if (!is_safe_file_name(photo.photo))
@@ -28,7 +49,7 @@ void check_photo_moves(const std::vector<PhotoMove>& photos, const std::string& 
     for (const PhotoMove& photo : photos) {
         const FileMove move = photo_file_move(photo, gpx_folder, app_folder);
         if (const auto obstacle = move_obstacle(move, preview))
-            throw obstacle->at_line(photo.line);
+            throw photo_move_error(*obstacle, photo);
         preview.record(move);
     }
 }

@@ -29,6 +29,10 @@ bool is_safe_file_name(std::string_view name);
 // file name at the photo's line.
 FileMove photo_file_move(const PhotoMove& photo, const std::string& gpx_folder, const std::string& app_folder);
 
+// The failure of a photo's move placed at its link's line, with a sentence
+// that says what to do.
+RuntimeError photo_move_error(const RuntimeError& error, const PhotoMove& photo);
+
 // Throws the first planned photo move that could not be made, checking each
 // as the file system would be once the earlier ones were made.
 void check_photo_moves(const std::vector<PhotoMove>& photos, const std::string& gpx_folder,

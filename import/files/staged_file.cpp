@@ -42,7 +42,7 @@ StagedFile::~StagedFile()
 {
     if (fd_ >= 0)
         effects_.close(fd_);
-    if (!published_)
+    if (!published_ && !kept_)
         effects_.remove(temp_path_);
 }
 

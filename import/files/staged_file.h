@@ -33,6 +33,8 @@ public:
     // Writes the whole content and waits until it is on disk.
     void write_and_sync(std::string_view bytes);
     void publish();
+    // Leaves the temporary file where it is, for a journal that names it.
+    void keep_for_recovery() { kept_ = true; }
 
 private:
     void close_file();
@@ -42,6 +44,7 @@ private:
     std::string temp_path_;
     int fd_ = -1;
     bool published_ = false;
+    bool kept_ = false;
 };
 
 }  // namespace survey

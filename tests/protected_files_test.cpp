@@ -1,0 +1,173 @@
+// Files the user protected or linked, photos on another file system, and an
+// undo that cannot put everything back.
+#include "import/waypoint_import.h"
+#include "tests/support/failing_effects.h"
+#include "tests/support/gpx_builder.h"
+#include "tests/support/import_fixture.h"
+
+#include <gtest/gtest.h>
+
+#include <cerrno>
+#include <cstdlib>
+#include <grp.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+namespace fs = std::filesystem;
+using survey::ErrorKind;
+using testing_support::read_file;
+using testing_support::write_file;
+
+namespace {
+
+class ProtectedFiles : public testing_support::ImportFixture {};
+
+const std::string one_photo_sighting =
+    gpx::header() + gpx::waypoint("Alpha") + gpx::picture("p1.jpg") + gpx::waypoint("record sighting") + gpx::track();
+const std::string expected_survey = "14/02/2014,51.5,-0.25,Alpha,7,unset,unset,0,p1.jpg\r\n";
+
+TEST_F(ProtectedFiles, LinkedSurveyReplacesWhatItPointsTo)
+{
+    const fs::path elsewhere = app().parent_path() / "shared";
+    fs::create_directories(elsewhere);
+    write_file(elsewhere / "survey.csv", "old\r\n");
+    fs::create_symlink(elsewhere / "survey.csv", survey_csv());
+    put_photos({"p1.jpg"});
+    ASSERT_FALSE(import(put_gpx(one_photo_sighting)));
+    EXPECT_TRUE(fs::is_symlink(survey_csv()));
+    EXPECT_EQ(read_file(elsewhere / "survey.csv"), expected_survey);
+    EXPECT_EQ(std::distance(fs::directory_iterator(elsewhere), fs::directory_iterator()), 1) << "no temporary file";
+}
+
+// Permission bits bind every user but root, so these run as `nobody` in a
+// child when the tests run as root.
+struct ProtectedCase {
+    const char* what;
+    fs::perms survey_perms;
+    fs::perms phone_perms;
+    ErrorKind kind;
+    std::string path;  // below the fixture's root
+};
+
+class Protected : public ProtectedFiles, public ::testing::WithParamInterface<ProtectedCase> {
+protected:
+    // The error's kind and path as the import reports it to a user without
+    // root's rights; nothing when it succeeds.
+    std::optional<std::pair<ErrorKind, std::string>> import_unprivileged(const fs::path& gpx)
+    {
+        int channel[2];
+        if (::pipe(channel) != 0)
+            throw std::runtime_error("pipe");
+        const pid_t child = ::fork();
+        if (child == 0) {
+            ::close(channel[0]);
+            const bool dropped = ::geteuid() != 0 || (::setgroups(0, nullptr) == 0 && ::setgid(65534) == 0 &&
+                                                       ::setuid(65534) == 0);
+            std::string report = dropped ? "ok" : "cannot drop root";
+            if (const auto error = dropped ? import(gpx) : std::nullopt)
+                report = std::to_string(static_cast<int>(error->kind())) + " " + error->path();
+            const bool sent = ::write(channel[1], report.data(), report.size()) == static_cast<ssize_t>(report.size());
+            ::_exit(sent ? 0 : 1);
+        }
+        ::close(channel[1]);
+        std::string report(4096, '\0');
+        const ssize_t got = ::read(channel[0], report.data(), report.size());
+        ::close(channel[0]);
+        ::waitpid(child, nullptr, 0);
+        report.resize(got > 0 ? static_cast<std::size_t>(got) : 0);
+        if (report == "ok")
+            return std::nullopt;
+        const std::size_t space = report.find(' ');
+        if (space == std::string::npos)
+            throw std::runtime_error("the child said: " + report);
+        return std::pair(static_cast<ErrorKind>(std::stoi(report.substr(0, space))), report.substr(space + 1));
+    }
+};
+
+TEST_P(Protected, RefusedNamingWhatRefusedAndNothingChanges)
+{
+    const ProtectedCase& protection = GetParam();
+    put_photos({"p1.jpg"});
+    write_file(survey_csv(), "earlier survey\r\n");
+    const fs::path gpx = put_gpx(one_photo_sighting);
+    for (const fs::path& folder : {app().parent_path(), app(), app() / "photosound", phone()})
+        fs::permissions(folder, fs::perms::all);
+    fs::permissions(survey_csv(), protection.survey_perms);
+    fs::permissions(phone(), protection.phone_perms);
+    const auto before = everything();
+
+    const auto error = import_unprivileged(gpx);
+    ASSERT_TRUE(error) << protection.what;
+    EXPECT_EQ(error->first, protection.kind) << protection.what;
+    EXPECT_EQ(error->second, (app().parent_path() / protection.path).string()) << protection.what;
+    EXPECT_EQ(everything(), before) << protection.what;
+}
+
+constexpr fs::perms read_only = fs::perms::owner_read | fs::perms::group_read | fs::perms::others_read;
+constexpr fs::perms read_and_enter = read_only | fs::perms::owner_exec | fs::perms::group_exec | fs::perms::others_exec;
+
+INSTANTIATE_TEST_SUITE_P(
+    Permissions, Protected,
+    ::testing::Values(ProtectedCase{"read-only survey", read_only, fs::perms::all, ErrorKind::PermissionDenied,
+                                    "app/survey.csv"},
+                      ProtectedCase{"write-protected GPX folder", fs::perms::all, read_and_enter,
+                                    ErrorKind::PermissionDenied, "phone"}));
+
+// A phone folder on another file system: each photo is copied, synced, and
+// its source removed only once the whole import has taken effect.
+TEST_F(ProtectedFiles, PhotosOnAnotherFileSystemAreCopiedThenRemoved)
+{
+    std::string pattern = "/dev/shm/survey-test-XXXXXX";
+    struct stat shm, here;
+    if (::stat("/dev/shm", &shm) != 0 || ::stat(app().c_str(), &here) != 0 || shm.st_dev == here.st_dev ||
+        !::mkdtemp(pattern.data()))
+        GTEST_SKIP() << "no second file system at /dev/shm";
+    const fs::path card = pattern;
+    write_file(card / "p1.jpg", "JPEG of p1.jpg");
+    write_file(card / "track.gpx", one_photo_sighting);
+
+    std::int16_t count = 0;
+    survey::import_waypoints((card / "track.gpx").string(), card.string() + "/", app().string(), count);
+    survey::archive_gpx((card / "track.gpx").string(), "track.gpx", app().string());
+    EXPECT_EQ(count, 1);
+    EXPECT_EQ(read_file(survey_csv()), expected_survey);
+    EXPECT_EQ(read_file(app() / "photosound" / "p1.jpg"), "JPEG of p1.jpg");
+    EXPECT_EQ(read_file(app() / "saveGPX" / "track.gpx"), one_photo_sighting);
+    EXPECT_TRUE(fs::is_empty(card));
+    fs::remove_all(card);
+}
+
+// Every rename fails, the undo's too: the message names the file left
+// behind, and the next start puts it back once it can.
+class UndoRefused : public testing_support::FailingEffects {
+public:
+    int move_without_replacing(const std::string& from, const std::string& to) override
+    {
+        return from.find("/photosound/") != std::string::npos ? EACCES
+                                                               : FailingEffects::move_without_replacing(from, to);
+    }
+    int replace(const std::string&, const std::string&) override { return EROFS; }
+};
+
+TEST_F(ProtectedFiles, AnUndoThatFailsNamesTheFileLeftBehind)
+{
+    put_photos({"p1.jpg"});
+    write_file(survey_csv(), "earlier survey\r\n");
+    const fs::path gpx = put_gpx(one_photo_sighting);
+    const auto before = everything();
+
+    UndoRefused refusing;
+    const auto error = import(gpx, refusing);
+    ASSERT_TRUE(error);
+    EXPECT_EQ(error->kind(), ErrorKind::PermissionDenied);
+    const std::string left = (app() / "photosound" / "p1.jpg").string() + " could not be put back as " +
+                             (phone() / "p1.jpg").string();
+    EXPECT_NE(error->detail().find(left), std::string::npos) << error->detail();
+
+    const survey::Recovery recovery = survey::recover_interrupted_import(app().string());
+    EXPECT_EQ(recovery.outcome, survey::RecoveryOutcome::Undone);
+    EXPECT_EQ(everything(), before);
+}
+
+}  // namespace
