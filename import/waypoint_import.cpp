@@ -12,16 +12,6 @@ namespace survey {
 
 namespace {
 
-std::vector<FileMove> photo_file_moves(const ImportPlan& plan, const std::string& gpx_folder,
-                                       const std::string& app_folder)
-{
-    std::vector<FileMove> moves;
-    moves.reserve(plan.photo_moves.size());
-    for (const PhotoMove& photo : plan.photo_moves)
-        moves.push_back(photo_file_move(photo, gpx_folder, app_folder));
-    return moves;
-}
-
 // Moves the photos and publishes the survey as one change: the journal
 // comes first, the survey's replace commits, and any failure before it
 // puts every photo back.
@@ -29,7 +19,7 @@ void move_photos_and_publish(FileEffects& effects, const ImportPlan& plan, const
                              const std::string& gpx_folder, const std::string& app_folder, StagedFile& survey)
 {
     JournaledMoves moves(effects, app_folder, gpx_path, survey.temp_path(), survey.final_path(),
-                         photo_file_moves(plan, gpx_folder, app_folder));
+                         photo_file_moves(plan.photo_moves, gpx_folder, app_folder));
     try {
         // In the order the photos were read, so the first that fails is the
         // one a check in that order would have found.

@@ -2,10 +2,8 @@
 
 #include <charconv>
 #include <dirent.h>
-#include <map>
 #include <sys/stat.h>
 #include <unordered_map>
-#include <unordered_set>
 
 namespace survey {
 
@@ -92,62 +90,64 @@ namespace {
 // Below this many names, a look-up each is cheaper than reading the folder.
 constexpr std::size_t names_worth_a_folder_read = 32;
 
-using IdentityByName = std::unordered_map<std::string_view, FileIdentity>;
-
-// The identities of `names` in `folder`, read from the folder's entries;
-// nothing when the folder cannot be read or its entries do not carry the
-// identities a look-up gives, as on some layered file systems.
-std::optional<IdentityByName> read_identities(const std::string& folder, const std::vector<std::string_view>& names)
+std::string_view folder_of(std::string_view path)
 {
-    DIR* dir = ::opendir(folder.c_str());
+    const std::size_t slash = path.rfind('/');
+    return slash == std::string_view::npos ? std::string_view() : path.substr(0, slash);
+}
+
+std::string_view name_of(std::string_view path)
+{
+    return path.substr(path.rfind('/') + 1);
+}
+
+// Fills in the identities of the paths numbered `indices`, all in `folder`,
+// from one read of the folder's entries. Returns false when the folder
+// cannot be read or its entries do not carry the identities a look-up
+// gives, as on some layered file systems; the caller then looks up each.
+bool read_identities(std::string_view folder, const std::vector<std::size_t>& indices,
+                     const std::vector<std::string_view>& paths, std::vector<std::optional<FileIdentity>>& identities)
+{
+    const std::string folder_path(folder);
+    DIR* dir = ::opendir(folder_path.c_str());
     if (!dir)
-        return std::nullopt;
+        return false;
+    std::unordered_map<std::string_view, FileIdentity> found;
+    found.reserve(indices.size());
+    for (const std::size_t index : indices)
+        found.emplace(name_of(paths[index]), FileIdentity{});
     struct stat status;
-    IdentityByName found;
-    if (::fstat(::dirfd(dir), &status) == 0) {
-        const std::unordered_set<std::string_view> wanted(names.begin(), names.end());
-        while (const dirent* entry = ::readdir(dir)) {
-            const auto name = wanted.find(entry->d_name);
-            if (name != wanted.end())
-                found[*name] = {static_cast<std::uint64_t>(status.st_dev), static_cast<std::uint64_t>(entry->d_ino)};
-        }
+    const bool listed = ::fstat(::dirfd(dir), &status) == 0;
+    while (const dirent* entry = listed ? ::readdir(dir) : nullptr) {
+        const auto name = found.find(entry->d_name);
+        if (name != found.end())
+            name->second = {static_cast<std::uint64_t>(status.st_dev), static_cast<std::uint64_t>(entry->d_ino)};
     }
     ::closedir(dir);
-    const std::string_view sample = names.front();
-    const auto sampled = found.find(sample);
-    const std::optional<FileIdentity> looked_up = identity_at(folder + "/" + std::string(sample));
-    if (looked_up != (sampled == found.end() ? std::nullopt : std::optional(sampled->second)))
-        return std::nullopt;
-    return found;
+    for (const std::size_t index : indices) {
+        const FileIdentity& identity = found.at(name_of(paths[index]));
+        if (identity.inode != 0)
+            identities[index] = identity;
+    }
+    // One look-up checks that the entries tell what a look-up tells.
+    const std::size_t sample = indices.front();
+    return listed && identity_at(std::string(paths[sample])) == identities[sample];
 }
 
 }  // namespace
 
-std::vector<std::optional<FileIdentity>> identities_at(const std::vector<std::string>& paths)
+std::vector<std::optional<FileIdentity>> identities_at(const std::vector<std::string_view>& paths)
 {
-    std::map<std::string, std::vector<std::string_view>> names_by_folder;
-    for (const std::string& path : paths) {
-        const std::size_t slash = path.rfind('/');
-        if (slash != std::string::npos)
-            names_by_folder[path.substr(0, slash)].push_back(std::string_view(path).substr(slash + 1));
-    }
-    std::map<std::string, IdentityByName> read;
-    for (const auto& [folder, names] : names_by_folder)
-        if (names.size() >= names_worth_a_folder_read)
-            if (auto identities = read_identities(folder, names))
-                read.emplace(folder, std::move(*identities));
-
-    std::vector<std::optional<FileIdentity>> identities;
-    identities.reserve(paths.size());
-    for (const std::string& path : paths) {
-        const std::size_t slash = path.rfind('/');
-        const auto folder = slash == std::string::npos ? read.end() : read.find(path.substr(0, slash));
-        if (folder == read.end()) {
-            identities.push_back(identity_at(path));
+    std::unordered_map<std::string_view, std::vector<std::size_t>> indices_by_folder;
+    for (std::size_t i = 0; i < paths.size(); ++i)
+        indices_by_folder[folder_of(paths[i])].push_back(i);
+    std::vector<std::optional<FileIdentity>> identities(paths.size());
+    for (const auto& [folder, indices] : indices_by_folder) {
+        if (indices.size() >= names_worth_a_folder_read && !folder.empty() &&
+            read_identities(folder, indices, paths, identities))
             continue;
-        }
-        const auto found = folder->second.find(std::string_view(path).substr(slash + 1));
-        identities.push_back(found == folder->second.end() ? std::nullopt : std::optional(found->second));
+        for (const std::size_t index : indices)
+            identities[index] = identity_at(std::string(paths[index]));
     }
     return identities;
 }

@@ -23,7 +23,7 @@ std::optional<FileIdentity> identity_at(const std::string& path);
 
 // The same for many paths: one read of a folder serves all its names, far
 // cheaper than a look-up each when an import moves hundreds of photos.
-std::vector<std::optional<FileIdentity>> identities_at(const std::vector<std::string>& paths);
+std::vector<std::optional<FileIdentity>> identities_at(const std::vector<std::string_view>& paths);
 
 // One file to move, as the journal knows it.
 struct JournalMove {

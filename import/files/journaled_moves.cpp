@@ -7,7 +7,6 @@
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
-#include <set>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -66,19 +65,24 @@ bool move_made(const JournalMove& move)
 
 void flush_folders_of(const IntentJournal& journal, const std::string& app_folder)
 {
-    std::set<std::string> folders{app_folder};
+    // A few folders serve every move; each is flushed once.
+    std::vector<std::string> folders{app_folder};
     for (const JournalMove& move : journal.moves) {
-        folders.insert(parent_folder(move.from));
-        folders.insert(parent_folder(move.to));
+        for (const std::string* path : {&move.from, &move.to}) {
+            std::string folder = parent_folder(*path);
+            if (std::find(folders.begin(), folders.end(), folder) == folders.end())
+                folders.push_back(std::move(folder));
+        }
     }
     for (const std::string& folder : folders)
         flush_folder(folder);
 }
 
+// Once the change is on disk, the journal's going need not be: one that a
+// power cut brings back is finished again, which changes nothing.
 void remove_journal(FileEffects& effects, const std::string& app_folder)
 {
     effects.remove(journal_path(app_folder));
-    flush_folder(app_folder);
 }
 
 std::string left_behind(const JournalMove& move, int error)
@@ -94,10 +98,12 @@ JournaledMoves::JournaledMoves(FileEffects& effects, const std::string& app_fold
     : effects_(effects), app_folder_(app_folder), moves_(std::move(moves))
 {
     journal_ = {gpx_path, survey_path, staged_path, {}};
-    std::vector<std::string> sources;
+    std::vector<std::string_view> sources;
+    sources.reserve(moves_.size());
     for (const FileMove& move : moves_)
         sources.push_back(move.source);
     const std::vector<std::optional<FileIdentity>> identities = identities_at(sources);
+    journal_.moves.reserve(moves_.size());
     for (std::size_t i = 0; i < moves_.size(); ++i)
         journal_.moves.push_back({moves_[i].source, moves_[i].target(), identities[i], std::nullopt});
     const std::string path = journal_path(app_folder_);
@@ -230,9 +236,12 @@ std::optional<std::string> undo_change(FileEffects& effects, const std::string& 
     // knows the change never committed.
     if (!left.empty())
         return "Not every file could be put back:" + left + " Move them back by hand, then start the program again.";
+    // The journal goes for good before the staged file: a journal without
+    // its staged file would read as a change that committed.
+    remove_journal(effects, app_folder);
+    flush_folder(app_folder);
     if (!journal.staged_path.empty())
         effects.remove(journal.staged_path);
-    remove_journal(effects, app_folder);
     return std::nullopt;
 }
 

@@ -35,11 +35,18 @@ RuntimeError photo_move_error(const RuntimeError& error, const PhotoMove& photo)
     }
 }
 
-FileMove photo_file_move(const PhotoMove& photo, const std::string& gpx_folder, const std::string& app_folder)
+std::vector<FileMove> photo_file_moves(const std::vector<PhotoMove>& photos, const std::string& gpx_folder,
+                                       const std::string& app_folder)
 {
-    if (!is_safe_file_name(photo.photo))
-        throw RuntimeError::for_file(ErrorKind::BadFileName, photo.photo).at_line(photo.line);
-    return {gpx_folder + photo.photo, photo_folder(app_folder), photo.photo};
+    const std::string target_folder = photo_folder(app_folder);
+    std::vector<FileMove> moves;
+    moves.reserve(photos.size());
+    for (const PhotoMove& photo : photos) {
+        if (!is_safe_file_name(photo.photo))
+            throw RuntimeError::for_file(ErrorKind::BadFileName, photo.photo).at_line(photo.line);
+        moves.push_back({gpx_folder + photo.photo, target_folder, photo.photo});
+    }
+    return moves;
 }
 
 void check_photo_moves(const std::vector<PhotoMove>& photos, const std::string& gpx_folder,
@@ -47,7 +54,8 @@ void check_photo_moves(const std::vector<PhotoMove>& photos, const std::string& 
 {
     MovePreview preview;
     for (const PhotoMove& photo : photos) {
-        const FileMove move = photo_file_move(photo, gpx_folder, app_folder);
+        // One at a time, so that a bad name is met in file order among the other obstacles.
+        const FileMove move = photo_file_moves({photo}, gpx_folder, app_folder).front();
         if (const auto obstacle = move_obstacle(move, preview))
             throw photo_move_error(*obstacle, photo);
         preview.record(move);

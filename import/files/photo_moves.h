@@ -25,9 +25,10 @@ namespace survey {
 // folder, short enough for the file system, is safe.
 bool is_safe_file_name(std::string_view name);
 
-// The move of one photo into the photo folder; an unsafe name is a Bad
-// file name at the photo's line.
-FileMove photo_file_move(const PhotoMove& photo, const std::string& gpx_folder, const std::string& app_folder);
+// The moves of the photos into the photo folder; an unsafe name is a Bad
+// file name at its photo's line.
+std::vector<FileMove> photo_file_moves(const std::vector<PhotoMove>& photos, const std::string& gpx_folder,
+                                       const std::string& app_folder);
 
 // The failure of a photo's move placed at its link's line, with a sentence
 // that says what to do.

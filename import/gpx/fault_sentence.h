@@ -18,6 +18,15 @@ struct SettingTrace {
 // The setting behind a chunk such as "<hdop>6.0</hdop>", or none.
 std::optional<std::string_view> setting_behind_element(std::string_view chunk);
 
+// Whether a chunk may be such an element: asked of every chunk, so it looks
+// at one letter; the elements are <hdop>, <cmt> and <extensions>, and the
+// chunk reader may have eaten their "<".
+inline bool may_be_setting_element(std::string_view chunk)
+{
+    const char first = chunk.size() > 1 && chunk[0] == '<' ? chunk[1] : chunk.empty() ? '\0' : chunk[0];
+    return first == 'h' || first == 'c' || first == 'e';
+}
+
 // True for a waypoint name the accuracy output has extended, such as "Alpha (12.0m)".
 bool ends_in_accuracy(std::string_view name);
 

@@ -277,6 +277,8 @@ private:
         expected_ = expected;
         chunk_line_ = gpx_.line();
         read_a_line(gpx_, chunk_);
+        if (!may_be_setting_element(chunk_))
+            return;
         if (const auto setting = setting_behind_element(chunk_))
             seen_setting_ = SeenSetting{{chunk_, *setting}, waypoint_no_};
     }
