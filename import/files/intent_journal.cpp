@@ -23,7 +23,9 @@ void put(std::string& out, std::string_view field)
 
 void put(std::string& out, std::uint64_t number)
 {
-    put(out, std::to_string(number));
+    char digits[24];
+    const auto end = std::to_chars(digits, digits + sizeof digits, number).ptr;
+    put(out, std::string_view(digits, static_cast<std::size_t>(end - digits)));
 }
 
 void put(std::string& out, const std::optional<FileIdentity>& identity)
@@ -160,6 +162,12 @@ std::string journal_path(const std::string& app_folder)
 std::string encode_journal(const IntentJournal& journal)
 {
     std::string out;
+    // Two paths and three numbers a move.
+    constexpr std::size_t per_move_beyond_paths = 64;
+    std::size_t size = 256 + journal.gpx_path.size() + journal.survey_path.size() + journal.staged_path.size();
+    for (const JournalMove& move : journal.moves)
+        size += move.from.size() + move.to.size() + per_move_beyond_paths;
+    out.reserve(size);
     put(out, magic);
     put(out, journal.gpx_path);
     put(out, journal.survey_path);
