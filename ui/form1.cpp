@@ -11,6 +11,7 @@
 #include <QCloseEvent>
 #include <QLabel>
 #include <QPushButton>
+#include <QTimer>
 
 #include <sys/stat.h>
 #include <unistd.h>
@@ -103,10 +104,15 @@ void Form1::Form_Load()
     ::chdir(app_folder.c_str());
     try {
         const survey::Recovery recovery = survey::recover_interrupted_import(*services_.file_effects, app_folder);
+        // Said once the window is on the screen, so the box has a window to stand over.
         if (recovery.outcome != survey::RecoveryOutcome::Nothing)
-            services_.show_information(this, window_title, recovery_text(recovery));
+            QTimer::singleShot(0, this, [this, text = recovery_text(recovery)] {
+                services_.show_information(this, window_title, text);
+            });
     } catch (const survey::RuntimeError& error) {
-        services_.show_error(this, window_title, error_text(error, {}));
+        QTimer::singleShot(0, this, [this, text = error_text(error, {})] {
+            services_.show_error(this, window_title, text);
+        });
     }
 }
 

@@ -388,7 +388,7 @@ void Form1Test::start_finishes_or_undoes_an_interrupted_import()
     QVERIFY(WIFEXITED(status) && WEXITSTATUS(status) == 0);
 
     form_ = open_form();
-    QCOMPARE(notes_, QStringList{note});
+    QTRY_COMPARE(notes_, QStringList{note});
     QVERIFY(errors_.isEmpty());
     QCOMPARE(QFile::exists(app_file("photosound/p1.jpg")), photos_moved);
     QCOMPARE(QFile::exists(phone_file("p1.jpg")), !photos_moved);
