@@ -20,6 +20,14 @@ void move_photos_and_publish(FileEffects& effects, const ImportPlan& plan, const
 {
     JournaledMoves moves(effects, app_folder, gpx_path, survey.temp_path(), survey.final_path(),
                          photo_file_moves(plan.photo_moves, gpx_folder, app_folder));
+    // Whatever stops the change, it is undone; what could not be put back
+    // stays named in the journal, with the staged file that says it never committed.
+    const auto undo = [&moves, &survey] {
+        std::optional<std::string> left = moves.undo();
+        if (left)
+            survey.keep_for_recovery();
+        return left;
+    };
     try {
         // In the order the photos were read, so the first that fails is the
         // one a check in that order would have found.
@@ -30,13 +38,16 @@ void move_photos_and_publish(FileEffects& effects, const ImportPlan& plan, const
                 throw photo_move_error(error, plan.photo_moves[i]);
             }
         }
+        moves.make_durable();
         survey.publish();
     } catch (const RuntimeError& error) {
-        const std::optional<std::string> left = moves.undo();
-        if (left)
-            survey.keep_for_recovery();
-        throw with_undo_failure(error, left);
+        throw with_undo_failure(error, undo());
+    } catch (...) {
+        undo();
+        throw;
     }
+    // A source a copy left behind stays named in the journal; the next start
+    // or archive says which.
     moves.finish();
 }
 
@@ -93,7 +104,8 @@ void archive_gpx(FileEffects& effects, const std::string& gpx_path, const std::s
     } catch (const RuntimeError& error) {
         throw with_undo_failure(error, moves.undo());
     }
-    moves.finish();
+    if (const std::optional<std::string> left = moves.finish())
+        throw RuntimeError::for_file(ErrorKind::PathFileAccessError, gpx_path).with_detail(*left);
 }
 
 Recovery recover_interrupted_import(const std::string& app_folder)

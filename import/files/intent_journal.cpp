@@ -1,8 +1,10 @@
 #include "import/files/intent_journal.h"
 
+#include <algorithm>
 #include <charconv>
 #include <dirent.h>
 #include <sys/stat.h>
+#include <sys/vfs.h>
 #include <unordered_map>
 
 namespace survey {
@@ -103,6 +105,15 @@ std::string_view name_of(std::string_view path)
     return path.substr(path.rfind('/') + 1);
 }
 
+// File systems whose folder entries hold the inode numbers a look-up gives;
+// on others, such as FAT, an entry's number may be made up on the spot.
+bool entries_carry_identities(const struct statfs& file_system)
+{
+    constexpr long ext4 = 0xEF53, xfs = 0x58465342, btrfs = 0x9123683E, tmpfs = 0x01021994;
+    const long type = static_cast<long>(file_system.f_type);
+    return type == ext4 || type == xfs || type == btrfs || type == tmpfs;
+}
+
 // Fills in the identities of the paths numbered `indices`, all in `folder`,
 // from one read of the folder's entries. Returns false when the folder
 // cannot be read or its entries do not carry the identities a look-up
@@ -119,7 +130,9 @@ bool read_identities(std::string_view folder, const std::vector<std::size_t>& in
     for (const std::size_t index : indices)
         found.emplace(name_of(paths[index]), FileIdentity{});
     struct stat status;
-    const bool listed = ::fstat(::dirfd(dir), &status) == 0;
+    struct statfs file_system;
+    const bool listed = ::fstat(::dirfd(dir), &status) == 0 && ::fstatfs(::dirfd(dir), &file_system) == 0 &&
+                        entries_carry_identities(file_system);
     while (const dirent* entry = listed ? ::readdir(dir) : nullptr) {
         const auto name = found.find(entry->d_name);
         if (name != found.end())
@@ -132,8 +145,9 @@ bool read_identities(std::string_view folder, const std::vector<std::size_t>& in
             identities[index] = identity;
     }
     // One look-up checks that the entries tell what a look-up tells.
-    const std::size_t sample = indices.front();
-    return listed && identity_at(std::string(paths[sample])) == identities[sample];
+    const auto sample = std::find_if(indices.begin(), indices.end(),
+                                     [&identities](std::size_t index) { return identities[index].has_value(); });
+    return listed && sample != indices.end() && identity_at(std::string(paths[*sample])) == identities[*sample];
 }
 
 }  // namespace

@@ -67,8 +67,13 @@ void flush_folders_of(const IntentJournal& journal, const std::string& app_folde
 {
     // A few folders serve every move; each is flushed once.
     std::vector<std::string> folders{app_folder};
+    std::vector<const std::string*> paths{&journal.survey_path};
     for (const JournalMove& move : journal.moves) {
-        for (const std::string* path : {&move.from, &move.to}) {
+        paths.push_back(&move.from);
+        paths.push_back(&move.to);
+    }
+    for (const std::string* path : paths) {
+        if (!path->empty()) {
             std::string folder = parent_folder(*path);
             if (std::find(folders.begin(), folders.end(), folder) == folders.end())
                 folders.push_back(std::move(folder));
@@ -78,11 +83,12 @@ void flush_folders_of(const IntentJournal& journal, const std::string& app_folde
         flush_folder(folder);
 }
 
-// Once the change is on disk, the journal's going need not be: one that a
-// power cut brings back is finished again, which changes nothing.
+// For good, before anything else may change: a journal that came back after
+// a power cut could be taken for a later change's.
 void remove_journal(FileEffects& effects, const std::string& app_folder)
 {
     effects.remove(journal_path(app_folder));
+    flush_folder(app_folder);
 }
 
 std::string left_behind(const JournalMove& move, int error)
@@ -147,16 +153,17 @@ void JournaledMoves::make(std::size_t index)
 void JournaledMoves::copy(std::size_t index)
 {
     const FileMove& move = moves_[index];
+    // The source goes once the change commits: a folder that will not let it
+    // go refuses the move now, as a rename within one file system would.
+    const std::string source_folder = parent_folder(move.source);
+    if (::faccessat(AT_FDCWD, source_folder.c_str(), W_OK | X_OK, AT_EACCESS) != 0)
+        throw file_error(errno, source_folder);
     const ReadFile source(move.source);
     if (source.fd() < 0)
         throw move_failure(errno, move);
     int fd = -1;
     if (const int error = effects_.create_unnamed(move.target_folder, fd))
         throw move_failure(error, move);
-    const auto fail = [&](int error) {
-        effects_.close(fd);
-        throw move_failure(error, move);
-    };
     int error = copy_bytes(effects_, source.fd(), fd);
     if (error == 0)
         error = effects_.sync(fd);
@@ -171,16 +178,22 @@ void JournaledMoves::copy(std::size_t index)
         error = effects_.sync(journal_fd_);
     if (error == 0)
         error = effects_.link_unnamed(fd, move.target());
-    if (error != 0)
-        fail(error);
-    journal_.moves[index].copy = copy;
+    // Unnamed, a copy that failed vanishes as its descriptor closes.
     effects_.close(fd);
+    if (error != 0)
+        throw move_failure(error, move);
+    journal_.moves[index].copy = copy;
 }
 
-void JournaledMoves::finish()
+void JournaledMoves::make_durable()
+{
+    flush_folders_of(journal_, app_folder_);
+}
+
+std::optional<std::string> JournaledMoves::finish()
 {
     close_journal();
-    finish_change(effects_, app_folder_, journal_);
+    return finish_change(effects_, app_folder_, journal_);
 }
 
 std::optional<std::string> JournaledMoves::undo()
@@ -203,21 +216,30 @@ bool change_committed(const IntentJournal& journal)
     return journal.moves.size() == 1 && move_made(journal.moves.front());
 }
 
-void finish_change(FileEffects& effects, const std::string& app_folder, const IntentJournal& journal)
+std::optional<std::string> finish_change(FileEffects& effects, const std::string& app_folder,
+                                         const IntentJournal& journal)
 {
-    const auto copied = [](const JournalMove& move) { return move.copy && move.source; };
-    bool sources_gone = true;
-    if (std::any_of(journal.moves.begin(), journal.moves.end(), copied)) {
-        // The copies' names must be on disk before their sources go.
-        flush_folders_of(journal, app_folder);
-        for (const JournalMove& move : journal.moves)
-            if (copied(move) && identity_at(move.from) == move.source)
-                sources_gone = effects.remove(move.from) == 0 && sources_gone;
+    // The commit must be on disk before anything that follows it; the moves
+    // were made durable before it.
+    flush_folder(parent_folder(journal.survey_path.empty() ? journal.moves.front().to : journal.survey_path));
+    std::string left;
+    bool removed = false;
+    for (const JournalMove& move : journal.moves) {
+        // A source goes only once its copy stands under the target's name.
+        if (!move.copy || identity_at(move.to) != move.copy || !move.source || identity_at(move.from) != move.source)
+            continue;
+        const int error = effects.remove(move.from);
+        removed = removed || error == 0;
+        if (error != 0)
+            left += " " + move.from + " (" + std::strerror(error) + ").";
     }
-    flush_folders_of(journal, app_folder);
-    // A source that stayed is removed by the next start, which the journal tells.
-    if (sources_gone)
-        remove_journal(effects, app_folder);
+    if (removed)
+        flush_folders_of(journal, app_folder);
+    if (!left.empty())
+        return "The import is complete, but not every file it copied could be removed from where it came from:" +
+               left + " Remove them by hand, then start the program again.";
+    remove_journal(effects, app_folder);
+    return std::nullopt;
 }
 
 std::optional<std::string> undo_change(FileEffects& effects, const std::string& app_folder,
@@ -227,7 +249,10 @@ std::optional<std::string> undo_change(FileEffects& effects, const std::string& 
     for (auto move = journal.moves.rbegin(); move != journal.moves.rend(); ++move) {
         if (!move_made(*move))
             continue;
-        const int error = move->copy ? effects.remove(move->to) : effects.move_without_replacing(move->to, move->from);
+        // A move by hard link cut short leaves the file under both names.
+        const bool both_names = !move->copy && identity_at(move->from) == move->source;
+        const int error = move->copy || both_names ? effects.remove(move->to)
+                                                   : effects.move_without_replacing(move->to, move->from);
         if (error != 0)
             left += " " + left_behind(*move, error);
     }
@@ -239,7 +264,6 @@ std::optional<std::string> undo_change(FileEffects& effects, const std::string& 
     // The journal goes for good before the staged file: a journal without
     // its staged file would read as a change that committed.
     remove_journal(effects, app_folder);
-    flush_folder(app_folder);
     if (!journal.staged_path.empty())
         effects.remove(journal.staged_path);
     return std::nullopt;

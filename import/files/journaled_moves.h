@@ -30,8 +30,12 @@ public:
     std::size_t size() const { return moves_.size(); }
     // Makes the move numbered `index`, or throws what stopped it.
     void make(std::size_t index);
-    // Once the change has committed: removes what copies left behind, then the journal.
-    void finish();
+    // Before the commit: every move made is on disk.
+    void make_durable();
+    // Once the change has committed: removes what copies left behind, then
+    // the journal. Returns a sentence naming a source that could not go; the
+    // journal then stays.
+    std::optional<std::string> finish();
     // Before it commits: puts every moved file back and removes the staged
     // file and the journal. Returns a sentence naming each file that could
     // not be put back; the staged file and the journal then stay.
@@ -55,8 +59,10 @@ RuntimeError with_undo_failure(const RuntimeError& cause, const std::optional<st
 bool change_committed(const IntentJournal& journal);
 
 // Removes what copies left behind, and then the journal: the change is
-// complete. Where a source cannot be removed, the journal stays for the next try.
-void finish_change(FileEffects& effects, const std::string& app_folder, const IntentJournal& journal);
+// complete. Returns a sentence naming each source that could not be
+// removed; the journal then stays, so that nothing else changes until it can.
+std::optional<std::string> finish_change(FileEffects& effects, const std::string& app_folder,
+                                         const IntentJournal& journal);
 
 // Puts back every file the change moved, removes its staged file and the
 // journal. Returns a sentence naming each file that could not be put back,

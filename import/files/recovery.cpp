@@ -65,7 +65,8 @@ Recovery recover_locked(FileEffects& effects, const std::string& app_folder)
 
     const Recovery recovery{RecoveryOutcome::Completed, journal->gpx_path, journal->survey_path.empty()};
     if (change_committed(*journal)) {
-        finish_change(effects, app_folder, *journal);
+        if (const std::optional<std::string> left = finish_change(effects, app_folder, *journal))
+            throw RuntimeError::for_file(ErrorKind::PathFileAccessError, path).with_detail(*left);
         return recovery;
     }
     if (const std::optional<std::string> left = undo_change(effects, app_folder, *journal))

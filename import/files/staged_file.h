@@ -26,7 +26,8 @@ public:
     StagedFile(const StagedFile&) = delete;
     StagedFile& operator=(const StagedFile&) = delete;
 
-    static std::string temp_path_for(const std::string& final_path) { return final_path + ".tmp"; }
+    // A name no other program would use, so that the next start may remove it.
+    static std::string temp_path_for(const std::string& final_path) { return final_path + ".gpx-survey-import.tmp"; }
 
     const std::string& final_path() const { return final_path_; }
     const std::string& temp_path() const { return temp_path_; }

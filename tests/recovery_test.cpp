@@ -1,0 +1,151 @@
+// What a change leaves when it cannot clean up after its commit, or meets
+// something other than a file-system error, and what the next start makes of it.
+#include "import/files/intent_journal.h"
+#include "import/waypoint_import.h"
+#include "tests/support/failing_effects.h"
+#include "tests/support/gpx_builder.h"
+#include "tests/support/import_fixture.h"
+
+#include <gtest/gtest.h>
+
+#include <cerrno>
+#include <new>
+
+namespace fs = std::filesystem;
+using survey::RecoveryOutcome;
+using testing_support::read_file;
+using testing_support::write_file;
+
+namespace {
+
+const std::string one_photo =
+    gpx::header() + gpx::waypoint("Alpha") + gpx::picture("p1.jpg") + gpx::waypoint("record sighting") + gpx::track();
+const std::string no_photo = gpx::header() + gpx::waypoint("Beta") + gpx::waypoint("record sighting") + gpx::track();
+
+class Recovery : public testing_support::ImportFixture {
+protected:
+    fs::path journal() const { return app() / "import-in-progress.journal"; }
+};
+
+// Photos copied from a card that then refuses to let them go.
+class CardKeepsItsFiles : public testing_support::FailingEffects {
+public:
+    CardKeepsItsFiles() { cross_devices(); }
+    int remove(const std::string& path) override
+    {
+        return path.find("/phone/") != std::string::npos ? EROFS : FailingEffects::remove(path);
+    }
+};
+
+TEST_F(Recovery, ASourceThatStaysIsNamedAndNothingElseChangesUntilItGoes)
+{
+    put_photos({"p1.jpg"});
+    CardKeepsItsFiles card;
+    ASSERT_FALSE(import(put_gpx(one_photo), card)) << "the import itself committed";
+    const fs::path later = put_gpx(no_photo, "later.gpx");
+    const auto committed = everything();
+
+    // Every start and every import names the file until it is gone.
+    for (int attempt = 0; attempt < 2; ++attempt) {
+        try {
+            survey::recover_interrupted_import(card, app().string());
+            ADD_FAILURE() << "the start kept quiet";
+        } catch (const survey::RuntimeError& error) {
+            EXPECT_NE(error.detail().find((phone() / "p1.jpg").string()), std::string::npos) << error.detail();
+        }
+    }
+    EXPECT_TRUE(import(later, card));
+    EXPECT_EQ(everything(), committed);
+
+    // Once the card lets go, the start finishes the import.
+    EXPECT_EQ(survey::recover_interrupted_import(app().string()).outcome, RecoveryOutcome::Completed);
+    EXPECT_FALSE(fs::exists(phone() / "p1.jpg"));
+    EXPECT_TRUE(fs::exists(app() / "photosound" / "p1.jpg"));
+    EXPECT_FALSE(fs::exists(journal()));
+}
+
+// The journal of a committed import could not be removed: the next import
+// finishes it first, and never takes it for its own.
+class JournalStaysOnce : public testing_support::FailingEffects {
+public:
+    int remove(const std::string& path) override
+    {
+        if (path.ends_with(".journal") && !refused_) {
+            refused_ = true;
+            return EIO;
+        }
+        return FailingEffects::remove(path);
+    }
+
+private:
+    bool refused_ = false;
+};
+
+TEST_F(Recovery, AJournalLeftAfterItsCommitIsFinishedBeforeTheNextImport)
+{
+    put_photos({"p1.jpg"});
+    JournalStaysOnce effects;
+    ASSERT_FALSE(import(put_gpx(one_photo), effects));
+    ASSERT_TRUE(fs::exists(journal()));
+    ASSERT_FALSE(import(put_gpx(no_photo, "later.gpx")));
+    EXPECT_FALSE(fs::exists(journal()));
+    EXPECT_TRUE(fs::exists(app() / "photosound" / "p1.jpg"));
+    EXPECT_EQ(read_file(survey_csv()), "14/02/2014,51.5,-0.25,Beta,7,unset,unset,0,none\r\n");
+}
+
+// A journal that names a copy which never got its name: the source is all
+// there is of the photo, so it stays.
+TEST_F(Recovery, ASourceGoesOnlyOnceItsCopyStands)
+{
+    put_photos({"p1.jpg"});
+    const std::string from = (phone() / "p1.jpg").string();
+    const survey::IntentJournal committed{(phone() / "t.gpx").string(), survey_csv().string(),
+                                          survey_csv().string() + ".gpx-survey-import.tmp",
+                                          {{from, (app() / "photosound" / "p1.jpg").string(),
+                                            survey::identity_at(from), std::nullopt}}};
+    write_file(journal(), survey::encode_journal(committed) + survey::encode_copy_record(0, {1, 12345}));
+    EXPECT_EQ(survey::recover_interrupted_import(app().string()).outcome, RecoveryOutcome::Completed);
+    EXPECT_TRUE(fs::exists(from));
+}
+
+// A start removes only a staged file of this program's own naming.
+TEST_F(Recovery, AStartLeavesOtherFilesBesideALinkedSurvey)
+{
+    const fs::path docs = app().parent_path() / "docs";
+    fs::create_directories(docs);
+    write_file(docs / "report.csv", "x");
+    write_file(docs / "report.csv.tmp", "the user's own");
+    fs::create_symlink(docs / "report.csv", survey_csv());
+    EXPECT_EQ(survey::recover_interrupted_import(app().string()).outcome, RecoveryOutcome::Nothing);
+    EXPECT_EQ(read_file(docs / "report.csv.tmp"), "the user's own");
+}
+
+// Anything thrown in the middle of the moves undoes them, as an error does.
+class ThrowsOnSecondMove : public testing_support::FailingEffects {
+public:
+    int move_without_replacing(const std::string& from, const std::string& to) override
+    {
+        if (++moves_ == 2)
+            throw std::bad_alloc();
+        return FailingEffects::move_without_replacing(from, to);
+    }
+
+private:
+    int moves_ = 0;
+};
+
+TEST_F(Recovery, AnythingThrownMidwayUndoesTheMoves)
+{
+    put_sample();
+    write_file(survey_csv(), "earlier\r\n");
+    const auto before = everything();
+    ThrowsOnSecondMove effects;
+    std::int16_t count = 0;
+    EXPECT_THROW(survey::import_waypoints(effects, (phone() / "field-day.gpx").string(), gpx_folder(),
+                                          app().string(), count),
+                 std::bad_alloc);
+    EXPECT_EQ(everything(), before);
+    EXPECT_EQ(survey::recover_interrupted_import(app().string()).outcome, RecoveryOutcome::Nothing);
+}
+
+}  // namespace
