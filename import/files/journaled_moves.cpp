@@ -112,6 +112,10 @@ JournaledMoves::JournaledMoves(FileEffects& effects, const std::string& app_fold
     journal_.moves.reserve(moves_.size());
     for (std::size_t i = 0; i < moves_.size(); ++i)
         journal_.moves.push_back({moves_[i].source, moves_[i].target(), identities[i], std::nullopt});
+    // The staged file must be on disk before a journal names it; beside the
+    // journal, one flush below serves both.
+    if (!staged_path.empty() && parent_folder(staged_path) != app_folder_)
+        flush_folder(parent_folder(staged_path));
     const std::string path = journal_path(app_folder_);
     int error = effects_.create_new(path, {}, journal_fd_);
     if (error != 0)
