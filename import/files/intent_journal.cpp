@@ -154,9 +154,16 @@ bool read_identities(std::string_view folder, const std::vector<std::size_t>& in
 
 std::vector<std::optional<FileIdentity>> identities_at(const std::vector<std::string_view>& paths)
 {
-    std::unordered_map<std::string_view, std::vector<std::size_t>> indices_by_folder;
-    for (std::size_t i = 0; i < paths.size(); ++i)
-        indices_by_folder[folder_of(paths[i])].push_back(i);
+    // Photos come from one folder or a few, so a short list beats a hash.
+    std::vector<std::pair<std::string_view, std::vector<std::size_t>>> indices_by_folder;
+    for (std::size_t i = 0; i < paths.size(); ++i) {
+        const std::string_view folder = folder_of(paths[i]);
+        auto group = std::find_if(indices_by_folder.begin(), indices_by_folder.end(),
+                                  [folder](const auto& known) { return known.first == folder; });
+        if (group == indices_by_folder.end())
+            group = indices_by_folder.insert(indices_by_folder.end(), {folder, {}});
+        group->second.push_back(i);
+    }
     std::vector<std::optional<FileIdentity>> identities(paths.size());
     for (const auto& [folder, indices] : indices_by_folder) {
         if (indices.size() >= names_worth_a_folder_read && !folder.empty() &&

@@ -48,6 +48,12 @@ int copy_bytes(FileEffects& effects, int from, int to)
     }
 }
 
+FileMove file_move_of(const JournalMove& move)
+{
+    const std::size_t slash = move.to.rfind('/');
+    return {move.from, move.to.substr(0, slash + 1), move.to.substr(slash + 1)};
+}
+
 std::optional<FileIdentity> identity_of(int fd)
 {
     struct stat status;
@@ -101,17 +107,17 @@ std::string left_behind(const JournalMove& move, int error)
 JournaledMoves::JournaledMoves(FileEffects& effects, const std::string& app_folder, const std::string& gpx_path,
                                const std::string& staged_path, const std::string& survey_path,
                                std::vector<FileMove> moves)
-    : effects_(effects), app_folder_(app_folder), moves_(std::move(moves))
+    : effects_(effects), app_folder_(app_folder)
 {
     journal_ = {gpx_path, survey_path, staged_path, {}};
     std::vector<std::string_view> sources;
-    sources.reserve(moves_.size());
-    for (const FileMove& move : moves_)
+    sources.reserve(moves.size());
+    for (const FileMove& move : moves)
         sources.push_back(move.source);
     const std::vector<std::optional<FileIdentity>> identities = identities_at(sources);
-    journal_.moves.reserve(moves_.size());
-    for (std::size_t i = 0; i < moves_.size(); ++i)
-        journal_.moves.push_back({moves_[i].source, moves_[i].target(), identities[i], std::nullopt});
+    journal_.moves.reserve(moves.size());
+    for (std::size_t i = 0; i < moves.size(); ++i)
+        journal_.moves.push_back({std::move(moves[i].source), moves[i].target(), identities[i], std::nullopt});
     // The staged file must be on disk before a journal names it; beside the
     // journal, one flush below serves both.
     if (!staged_path.empty() && parent_folder(staged_path) != app_folder_)
@@ -146,17 +152,17 @@ void JournaledMoves::close_journal()
 
 void JournaledMoves::make(std::size_t index)
 {
-    const FileMove& move = moves_[index];
-    const int error = effects_.move_without_replacing(move.source, move.target());
+    const JournalMove& move = journal_.moves[index];
+    const int error = effects_.move_without_replacing(move.from, move.to);
     if (error == EXDEV)
         copy(index);
     else if (error != 0)
-        throw move_failure(error, move);
+        throw move_failure(error, file_move_of(move));
 }
 
 void JournaledMoves::copy(std::size_t index)
 {
-    const FileMove& move = moves_[index];
+    const FileMove move = file_move_of(journal_.moves[index]);
     // The source goes once the change commits: a folder that will not let it
     // go refuses the move now, as a rename within one file system would.
     const std::string source_folder = parent_folder(move.source);

@@ -27,7 +27,7 @@ public:
     JournaledMoves(const JournaledMoves&) = delete;
     JournaledMoves& operator=(const JournaledMoves&) = delete;
 
-    std::size_t size() const { return moves_.size(); }
+    std::size_t size() const { return journal_.moves.size(); }
     // Makes the move numbered `index`, or throws what stopped it.
     void make(std::size_t index);
     // Before the commit: every move made is on disk.
@@ -47,7 +47,6 @@ private:
 
     FileEffects& effects_;
     std::string app_folder_;
-    std::vector<FileMove> moves_;
     IntentJournal journal_;
     int journal_fd_ = -1;
 };
