@@ -24,6 +24,14 @@ std::string survey_of(const std::string& waypoints)
 
 const std::string commit = gpx::waypoint("record sighting");
 
+// A first waypoint whose lines begin like a metadata block's, which has
+// always read as a waypoint.
+const std::string metadata_like_waypoint = [] {
+    std::string text = gpx::waypoint("Alpha");
+    text.replace(0, text.find('\n'), "\t<metadata> lat=\"51.5\" lon=\"-0.25\">");
+    return text.replace(text.rfind("\t</wpt>"), 7, "\t</metadata>");
+}();
+
 TEST(WaypointParser, SightingFromSubjectTallyPictureAndCommit)
 {
     const ImportPlan plan = plan_of(gpx::header() + gpx::waypoint("Alpha") + gpx::waypoint("3") +
@@ -91,6 +99,8 @@ INSTANTIATE_TEST_SUITE_P(
                      "14/02/2014,51.5,-0.25,,7,unset,unset,0,none\r\n"},
         DispatchCase{"a metadata block before the first waypoint is skipped",
                      gpx::metadata() + gpx::waypoint("Alpha") + commit,
+                     "14/02/2014,51.5,-0.25,Alpha,7,unset,unset,0,none\r\n"},
+        DispatchCase{"a first line that only begins like metadata is a waypoint's", metadata_like_waypoint + commit,
                      "14/02/2014,51.5,-0.25,Alpha,7,unset,unset,0,none\r\n"},
         DispatchCase{"photos and voice notes by their link, in the order read",
                      gpx::linked("Photo", "a.jpg") + gpx::linked("Foto", "b.jpg") +

@@ -19,12 +19,13 @@ struct SettingTrace {
 std::optional<std::string_view> setting_behind_element(std::string_view chunk);
 
 // Whether a chunk may be such an element: asked of every chunk, so it looks
-// at one letter; the elements are <hdop>, <cmt> and <extensions>, and the
-// chunk reader may have eaten their "<".
+// at two letters; the elements are <hdop>, <cmt> and <extensions>, the
+// chunk reader may have eaten their "<", and every waypoint has an <ele>.
 inline bool may_be_setting_element(std::string_view chunk)
 {
-    const char first = chunk.size() > 1 && chunk[0] == '<' ? chunk[1] : chunk.empty() ? '\0' : chunk[0];
-    return first == 'h' || first == 'c' || first == 'e';
+    if (chunk.starts_with('<'))
+        chunk.remove_prefix(1);
+    return chunk.starts_with("hd") || chunk.starts_with("cm") || chunk.starts_with("ex");
 }
 
 // True for a waypoint name the accuracy output has extended, such as "Alpha (12.0m)".

@@ -59,6 +59,15 @@ std::ptrdiff_t length_of(const std::string& text)
     return static_cast<std::ptrdiff_t>(text.size());
 }
 
+// The <metadata> line, "<" eaten, with nothing after it but the line end. A
+// chunk with more, such as "metadata> lat=.. lon=..>", reads as a waypoint's
+// first line and always has, so it must go on doing so.
+bool opens_metadata(std::string_view chunk)
+{
+    constexpr std::string_view tag = "metadata>";
+    return chunk.starts_with(tag) && chunk.find_first_not_of(" \r\n", tag.size()) == std::string_view::npos;
+}
+
 // A setting-only element seen, and the waypoint it was seen in.
 struct SeenSetting {
     SettingTrace trace;
@@ -120,7 +129,7 @@ private:
             } else {
                 next_chunk(waypoint_start);
             }
-            if (chunk_no == 1 && !std::exchange(metadata_checked, true) && chunk_.starts_with("metadata>")) {
+            if (chunk_no == 1 && !std::exchange(metadata_checked, true) && opens_metadata(chunk_)) {
                 skip_metadata();
                 continue;
             }
