@@ -8,6 +8,8 @@
 #include "import/files/staged_file.h"
 #include "import/gpx/waypoint_parser.h"
 
+#include <cerrno>
+
 namespace survey {
 
 namespace {
@@ -18,8 +20,13 @@ namespace {
 void move_photos_and_publish(FileEffects& effects, const ImportPlan& plan, const std::string& gpx_path,
                              const std::string& gpx_folder, const std::string& app_folder, StagedFile& survey)
 {
+    std::vector<FileMove> file_moves = photo_file_moves(plan.photo_moves, gpx_folder, app_folder);
+    // A move onto a taken name fails anyway. Found before the journal, in
+    // file order, it leaves every later undo to files this change moved.
+    if (any_target_taken(file_moves))
+        check_photo_moves(plan.photo_moves, gpx_folder, app_folder);
     JournaledMoves moves(effects, app_folder, gpx_path, survey.temp_path(), survey.final_path(),
-                         photo_file_moves(plan.photo_moves, gpx_folder, app_folder));
+                         std::move(file_moves));
     // Whatever stops the change, it is undone; what could not be put back
     // stays named in the journal, with the staged file that says it never committed.
     const auto undo = [&moves, &survey] {
@@ -31,9 +38,10 @@ void move_photos_and_publish(FileEffects& effects, const ImportPlan& plan, const
     try {
         // In the order the photos were read, so the first that fails is the
         // one a check in that order would have found.
+        moves.begin();
         for (std::size_t i = 0; i < moves.size(); ++i) {
             try {
-                moves.make(i);
+                moves.make_next();
             } catch (const RuntimeError& error) {
                 throw photo_move_error(error, plan.photo_moves[i]);
             }
@@ -96,11 +104,15 @@ void archive_gpx(FileEffects& effects, const std::string& gpx_path, const std::s
     const FolderLock lock(app_folder);
     recover_locked(effects, app_folder);
     const FileMove archive{gpx_path, archive_folder(app_folder), gpx_name};
+    // Such as a GPX file imported from the archive folder itself.
+    if (any_target_taken({archive}))
+        throw move_failure(EEXIST, archive);
     // One move, but across file systems it is a copy and a removal, which a
     // crash must not split.
     JournaledMoves moves(effects, app_folder, gpx_path, {}, {}, {archive});
     try {
-        moves.make(0);
+        moves.begin();
+        moves.make_next();
     } catch (const RuntimeError& error) {
         throw with_undo_failure(error, moves.undo());
     }

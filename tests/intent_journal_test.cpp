@@ -1,3 +1,4 @@
+#include "import/files/file_queries.h"
 #include "import/files/intent_journal.h"
 #include "tests/support/temp_folder.h"
 
@@ -61,6 +62,12 @@ TEST(IntentJournal, FolderReadGivesTheIdentitiesLookUpsGive)
     ASSERT_EQ(identities.size(), paths.size());
     for (std::size_t i = 0; i < paths.size(); ++i)
         EXPECT_EQ(identities[i], survey::identity_at(paths[i])) << paths[i];
+
+    // And whether any of many names is taken, as the photo folder is asked.
+    const std::string at = folder.path().string();
+    EXPECT_EQ(survey::folder_holds_any(at, {"p0.jpg", "p5.jpg", "p35.jpg", "p1.jp"}), false);
+    EXPECT_EQ(survey::folder_holds_any(at, {"p0.jpg", "p39.jpg"}), true);
+    EXPECT_EQ(survey::folder_holds_any(at + "/none", {"p1.jpg"}), std::nullopt);
 }
 
 }  // namespace

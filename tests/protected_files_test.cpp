@@ -27,17 +27,57 @@ const std::string one_photo_sighting =
     gpx::header() + gpx::waypoint("Alpha") + gpx::picture("p1.jpg") + gpx::waypoint("record sighting") + gpx::track();
 const std::string expected_survey = "14/02/2014,51.5,-0.25,Alpha,7,unset,unset,0,p1.jpg\r\n";
 
+// Whether the file it points to is there yet or not, and by a relative path too.
 TEST_F(ProtectedFiles, LinkedSurveyReplacesWhatItPointsTo)
 {
     const fs::path elsewhere = app().parent_path() / "shared";
     fs::create_directories(elsewhere);
-    write_file(elsewhere / "survey.csv", "old\r\n");
-    fs::create_symlink(elsewhere / "survey.csv", survey_csv());
-    put_photos({"p1.jpg"});
-    ASSERT_FALSE(import(put_gpx(one_photo_sighting)));
-    EXPECT_TRUE(fs::is_symlink(survey_csv()));
-    EXPECT_EQ(read_file(elsewhere / "survey.csv"), expected_survey);
-    EXPECT_EQ(std::distance(fs::directory_iterator(elsewhere), fs::directory_iterator()), 1) << "no temporary file";
+    for (const bool there : {true, false}) {
+        fs::remove(elsewhere / "survey.csv");
+        if (there)
+            write_file(elsewhere / "survey.csv", "old\r\n");
+        fs::remove(survey_csv());
+        fs::create_symlink(there ? elsewhere / "survey.csv" : fs::path("../shared/survey.csv"), survey_csv());
+        put_photos({"p1.jpg"});
+        fs::remove(app() / "photosound" / "p1.jpg");
+        ASSERT_FALSE(import(put_gpx(one_photo_sighting))) << there;
+        EXPECT_TRUE(fs::is_symlink(survey_csv())) << there;
+        EXPECT_EQ(read_file(elsewhere / "survey.csv"), expected_survey) << there;
+        EXPECT_EQ(std::distance(fs::directory_iterator(elsewhere), fs::directory_iterator()), 1) << "no temporary file";
+    }
+}
+
+// A file already where a move would take it is never removed, even when it
+// is the file to move: a GPX file kept beside its photos in the photo
+// folder, or one imported from the archive folder and archived at close.
+TEST_F(ProtectedFiles, AFileAlreadyInPlaceStays)
+{
+    const fs::path photos = app() / "photosound";
+    write_file(photos / "p1.jpg", "JPEG of p1.jpg");
+    const fs::path gpx = photos / "track.gpx";
+    write_file(gpx, one_photo_sighting);
+    const auto before = everything();
+    std::int16_t count = 0;
+    try {
+        survey::import_waypoints(gpx.string(), photos.string() + "/", app().string(), count);
+        ADD_FAILURE() << "imported";
+    } catch (const survey::RuntimeError& error) {
+        EXPECT_EQ(error.kind(), ErrorKind::FileAlreadyExists);
+    }
+    EXPECT_EQ(everything(), before);
+
+    const fs::path archived = app() / "saveGPX" / "old.gpx";
+    write_file(archived, gpx::header() + gpx::waypoint("Beta") + gpx::waypoint("record sighting") + gpx::track());
+    survey::import_waypoints(archived.string(), archived.parent_path().string() + "/", app().string(), count);
+    ASSERT_EQ(count, 1);
+    const auto imported = everything();
+    try {
+        survey::archive_gpx(archived.string(), "old.gpx", app().string());
+        ADD_FAILURE() << "archived onto itself";
+    } catch (const survey::RuntimeError& error) {
+        EXPECT_EQ(error.kind(), ErrorKind::FileAlreadyExists);
+    }
+    EXPECT_EQ(everything(), imported);
 }
 
 // Permission bits bind every user but root, so these run as `nobody` in a

@@ -18,8 +18,12 @@ using testing_support::write_file;
 
 namespace {
 
-const std::string one_photo =
-    gpx::header() + gpx::waypoint("Alpha") + gpx::picture("p1.jpg") + gpx::waypoint("record sighting") + gpx::track();
+std::string one_photo_named(const std::string& photo)
+{
+    return gpx::header() + gpx::waypoint("Alpha") + gpx::picture(photo) + gpx::waypoint("record sighting") +
+           gpx::track();
+}
+const std::string one_photo = one_photo_named("p1.jpg");
 const std::string no_photo = gpx::header() + gpx::waypoint("Beta") + gpx::waypoint("record sighting") + gpx::track();
 
 class Recovery : public testing_support::ImportFixture {
@@ -64,6 +68,30 @@ TEST_F(Recovery, ASourceThatStaysIsNamedAndNothingElseChangesUntilItGoes)
     EXPECT_FALSE(fs::exists(journal()));
 }
 
+// After a power cut a card's file system may give the same photo a new
+// inode number, as FAT does: its bytes still tell it is the file copied.
+TEST_F(Recovery, ACopiedSourceUnderANewIdentityStillGoes)
+{
+    put_photos({"p1.jpg"});
+    CardKeepsItsFiles card;
+    ASSERT_FALSE(import(put_gpx(one_photo), card));
+    const auto put_anew = [this](const std::string& photo, const std::string& bytes) {
+        write_file(phone() / "new", bytes);
+        fs::rename(phone() / "new", phone() / photo);
+    };
+    put_anew("p1.jpg", read_file(phone() / "p1.jpg"));
+    EXPECT_EQ(survey::recover_interrupted_import(app().string()).outcome, RecoveryOutcome::Completed);
+    EXPECT_FALSE(fs::exists(phone() / "p1.jpg"));
+    EXPECT_FALSE(fs::exists(journal()));
+
+    // A different file that took the name is the user's, and stays.
+    put_photos({"p2.jpg"});
+    ASSERT_FALSE(import(put_gpx(one_photo_named("p2.jpg")), card));
+    put_anew("p2.jpg", "another photo");
+    EXPECT_EQ(survey::recover_interrupted_import(app().string()).outcome, RecoveryOutcome::Completed);
+    EXPECT_EQ(read_file(phone() / "p2.jpg"), "another photo");
+}
+
 // The journal of a committed import could not be removed: the next import
 // finishes it first, and never takes it for its own.
 class JournalStaysOnce : public testing_support::FailingEffects {
@@ -91,6 +119,22 @@ TEST_F(Recovery, AJournalLeftAfterItsCommitIsFinishedBeforeTheNextImport)
     EXPECT_FALSE(fs::exists(journal()));
     EXPECT_TRUE(fs::exists(app() / "photosound" / "p1.jpg"));
     EXPECT_EQ(read_file(survey_csv()), "14/02/2014,51.5,-0.25,Beta,7,unset,unset,0,none\r\n");
+}
+
+// An import undone whose journal could not be removed: the journal keeps its
+// staged file, so the next start undoes it again rather than call it complete.
+TEST_F(Recovery, AJournalLeftAfterAnUndoIsNeverTakenForACommit)
+{
+    put_photos({"p1.jpg"});
+    write_file(survey_csv(), "earlier\r\n");
+    const fs::path gpx = put_gpx(gpx::header() + gpx::picture("p1.jpg") + gpx::picture("missing.jpg") + gpx::track());
+    const auto before = everything();
+    JournalStaysOnce effects;
+    const auto error = import(gpx, effects);
+    ASSERT_TRUE(error);
+    EXPECT_EQ(error->kind(), survey::ErrorKind::FileNotFound);
+    EXPECT_EQ(survey::recover_interrupted_import(app().string()).outcome, RecoveryOutcome::Undone);
+    EXPECT_EQ(everything(), before);
 }
 
 // A journal that names a copy which never got its name: the source is all

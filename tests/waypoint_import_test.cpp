@@ -111,7 +111,8 @@ protected:
     {
         put_photos({"a.jpg", "b.jpg"});
         write_file(app() / "photosound" / "taken.jpg", "earlier photo");
-        put_photos({"taken.jpg"});
+        put_photos({"taken.jpg", "linked.jpg"});
+        fs::create_hard_link(phone() / "linked.jpg", app() / "photosound" / "linked.jpg");
         write_file(survey_csv(), "earlier survey\r\n");
     }
 };
@@ -145,6 +146,8 @@ INSTANTIATE_TEST_SUITE_P(
                   "phone/a.jpg"},
         PhotoCase{"target taken", gpx::picture("a.jpg") + gpx::picture("taken.jpg"), ErrorKind::FileAlreadyExists,
                   16, "app/photosound/taken.jpg"},
+        PhotoCase{"target a hard link of the photo", gpx::picture("a.jpg") + gpx::picture("linked.jpg"),
+                  ErrorKind::FileAlreadyExists, 16, "app/photosound/linked.jpg"},
         PhotoCase{"voice note missing", gpx::linked("Voice recording", "v.3gpp"), ErrorKind::FileNotFound, 7,
                   "phone/v.3gpp"},
         PhotoCase{"linked file target taken", gpx::linked("Foto", "a.jpg") + gpx::linked("Voice recording", "taken.jpg"),

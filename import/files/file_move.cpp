@@ -2,6 +2,7 @@
 
 #include "import/files/file_error.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <fcntl.h>
 #include <unistd.h>
@@ -31,6 +32,22 @@ std::optional<RuntimeError> move_obstacle(const FileMove& move, MovePreview& pre
     if (preview.kind(move.target()) != EntryKind::None)
         return RuntimeError::for_file(ErrorKind::FileAlreadyExists, move.target());
     return std::nullopt;
+}
+
+bool any_target_taken(const std::vector<FileMove>& moves)
+{
+    // An import's photos all go into one folder.
+    const bool one_folder = std::all_of(moves.begin(), moves.end(), [&moves](const FileMove& move) {
+        return move.target_folder == moves.front().target_folder;
+    });
+    if (moves.size() >= names_worth_a_folder_read && one_folder) {
+        std::vector<std::string_view> names(moves.size());
+        std::transform(moves.begin(), moves.end(), names.begin(), [](const FileMove& move) { return move.name; });
+        if (const std::optional<bool> held = folder_holds_any(moves.front().target_folder, names))
+            return *held;
+    }
+    return std::any_of(moves.begin(), moves.end(),
+                       [](const FileMove& move) { return entry_kind(move.target()) != EntryKind::None; });
 }
 
 namespace {

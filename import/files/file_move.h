@@ -6,6 +6,7 @@
 #include <optional>
 #include <string>
 #include <unordered_map>
+#include <vector>
 
 namespace survey {
 
@@ -32,6 +33,10 @@ private:
 // Why the move cannot be made, checked in this order: source present,
 // target folder present, target absent. A move never replaces a file.
 std::optional<RuntimeError> move_obstacle(const FileMove& move, MovePreview& preview);
+
+// Whether something already stands at a move's target, so that the move
+// would fail.
+bool any_target_taken(const std::vector<FileMove>& moves);
 
 // What stopped a move that failed with `error`: the obstacle as
 // move_obstacle names it, else the folder that refused the change, else the

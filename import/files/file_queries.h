@@ -1,6 +1,10 @@
 #pragma once
 
+#include <cstddef>
+#include <optional>
 #include <string>
+#include <string_view>
+#include <vector>
 
 namespace survey {
 
@@ -11,5 +15,13 @@ EntryKind entry_kind(const std::string& path);
 
 // The folder part of a path with "/" separators; "." when it has none.
 std::string parent_folder(const std::string& path);
+
+// Below this many names in one folder, a look-up each is cheaper than
+// reading the folder.
+constexpr std::size_t names_worth_a_folder_read = 32;
+
+// Whether `folder` holds an entry of any of the `names`, from one read of
+// it; nothing when it cannot be read.
+std::optional<bool> folder_holds_any(const std::string& folder, const std::vector<std::string_view>& names);
 
 }  // namespace survey

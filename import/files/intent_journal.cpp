@@ -1,5 +1,7 @@
 #include "import/files/intent_journal.h"
 
+#include "import/files/file_queries.h"
+
 #include <algorithm>
 #include <charconv>
 #include <dirent.h>
@@ -90,9 +92,6 @@ std::optional<FileIdentity> identity_at(const std::string& path)
 }
 
 namespace {
-
-// Below this many names, a look-up each is cheaper than reading the folder.
-constexpr std::size_t names_worth_a_folder_read = 32;
 
 std::string_view folder_of(std::string_view path)
 {

@@ -32,15 +32,30 @@ private:
     int fd_;
 };
 
+// Up to `size` bytes of `fd` into `out`, short only at the end; -1 on error.
+ssize_t read_up_to(int fd, char* out, std::size_t size)
+{
+    std::size_t got = 0;
+    while (got < size) {
+        const ssize_t now = ::read(fd, out + got, size - got);
+        if (now < 0 && errno == EINTR)
+            continue;
+        if (now < 0)
+            return -1;
+        if (now == 0)
+            break;
+        got += static_cast<std::size_t>(now);
+    }
+    return static_cast<ssize_t>(got);
+}
+
 // Copies all of `from` into `to`; returns 0 or the errno value.
 int copy_bytes(FileEffects& effects, int from, int to)
 {
     static constexpr std::size_t block_size = 256 * 1024;
     std::string block(block_size, '\0');
     for (;;) {
-        const ssize_t got = ::read(from, block.data(), block.size());
-        if (got < 0 && errno == EINTR)
-            continue;
+        const ssize_t got = read_up_to(from, block.data(), block.size());
         if (got <= 0)
             return got < 0 ? errno : 0;
         if (const int error = effects.write_all(to, std::string_view(block.data(), static_cast<std::size_t>(got))))
@@ -90,11 +105,44 @@ void flush_folders_of(const IntentJournal& journal, const std::string& app_folde
 }
 
 // For good, before anything else may change: a journal that came back after
-// a power cut could be taken for a later change's.
-void remove_journal(FileEffects& effects, const std::string& app_folder)
+// a power cut could be taken for a later change's. Returns 0 or the errno
+// value; a journal already gone is gone.
+int remove_journal(FileEffects& effects, const std::string& app_folder)
 {
-    effects.remove(journal_path(app_folder));
+    const int error = effects.remove(journal_path(app_folder));
     flush_folder(app_folder);
+    return error == ENOENT ? 0 : error;
+}
+
+// Whether the two files hold the same bytes.
+bool same_bytes(const std::string& one, const std::string& other)
+{
+    const ReadFile first(one);
+    const ReadFile second(other);
+    if (first.fd() < 0 || second.fd() < 0)
+        return false;
+    static constexpr std::size_t block_size = 256 * 1024;
+    std::string a(block_size, '\0');
+    std::string b(block_size, '\0');
+    for (;;) {
+        const ssize_t got = read_up_to(first.fd(), a.data(), a.size());
+        if (got < 0 || read_up_to(second.fd(), b.data(), b.size()) != got || a.compare(0, got, b, 0, got) != 0)
+            return false;
+        if (static_cast<std::size_t>(got) < block_size)
+            return true;
+    }
+}
+
+// Whether the file at a copied move's source is still the one it copied.
+// FAT and exFAT make up a file's inode number each time it is loaded, so
+// after a power cut the same file may stand there under a new identity;
+// then its bytes tell.
+bool still_the_source(const JournalMove& move)
+{
+    const std::optional<FileIdentity> now = identity_at(move.from);
+    if (!now || !move.source)
+        return false;
+    return now == move.source || same_bytes(move.from, move.to);
 }
 
 std::string left_behind(const JournalMove& move, int error)
@@ -118,23 +166,25 @@ JournaledMoves::JournaledMoves(FileEffects& effects, const std::string& app_fold
     journal_.moves.reserve(moves.size());
     for (std::size_t i = 0; i < moves.size(); ++i)
         journal_.moves.push_back({std::move(moves[i].source), moves[i].target(), identities[i], std::nullopt});
+}
+
+void JournaledMoves::begin()
+{
     // The staged file must be on disk before a journal names it; beside the
     // journal, one flush below serves both.
+    const std::string& staged_path = journal_.staged_path;
     if (!staged_path.empty() && parent_folder(staged_path) != app_folder_)
         flush_folder(parent_folder(staged_path));
     const std::string path = journal_path(app_folder_);
     int error = effects_.create_new(path, {}, journal_fd_);
     if (error != 0)
         throw file_error(error, path);
+    journal_created_ = true;
     error = effects_.write_all(journal_fd_, encode_journal(journal_));
     if (error == 0)
         error = effects_.sync(journal_fd_);
-    if (error != 0) {
-        // Cut short, it names no change, and the next start removes it if this cannot.
-        close_journal();
-        effects_.remove(path);
+    if (error != 0)
         throw file_error(error, path);
-    }
     flush_folder(app_folder_);
 }
 
@@ -150,14 +200,15 @@ void JournaledMoves::close_journal()
     journal_fd_ = -1;
 }
 
-void JournaledMoves::make(std::size_t index)
+void JournaledMoves::make_next()
 {
-    const JournalMove& move = journal_.moves[index];
+    const JournalMove& move = journal_.moves[made_];
     const int error = effects_.move_without_replacing(move.from, move.to);
     if (error == EXDEV)
-        copy(index);
+        copy(made_);
     else if (error != 0)
         throw move_failure(error, file_move_of(move));
+    ++made_;
 }
 
 void JournaledMoves::copy(std::size_t index)
@@ -209,7 +260,11 @@ std::optional<std::string> JournaledMoves::finish()
 std::optional<std::string> JournaledMoves::undo()
 {
     close_journal();
-    return undo_change(effects_, app_folder_, journal_);
+    if (!journal_created_)
+        return std::nullopt;
+    // Only the moves this change made: a target that held the same file
+    // before, such as a hard link of the source, is not this change's to remove.
+    return undo_change(effects_, app_folder_, journal_, made_);
 }
 
 RuntimeError with_undo_failure(const RuntimeError& cause, const std::optional<std::string>& left)
@@ -235,8 +290,9 @@ std::optional<std::string> finish_change(FileEffects& effects, const std::string
     std::string left;
     bool removed = false;
     for (const JournalMove& move : journal.moves) {
-        // A source goes only once its copy stands under the target's name.
-        if (!move.copy || identity_at(move.to) != move.copy || !move.source || identity_at(move.from) != move.source)
+        // A source goes only once its copy stands under the target's name,
+        // and only while it is the file copied.
+        if (!move.copy || identity_at(move.to) != move.copy || !still_the_source(move))
             continue;
         const int error = effects.remove(move.from);
         removed = removed || error == 0;
@@ -248,15 +304,17 @@ std::optional<std::string> finish_change(FileEffects& effects, const std::string
     if (!left.empty())
         return "The import is complete, but not every file it copied could be removed from where it came from:" +
                left + " Remove them by hand, then start the program again.";
+    // Should it stay, the next start only finishes again.
     remove_journal(effects, app_folder);
     return std::nullopt;
 }
 
 std::optional<std::string> undo_change(FileEffects& effects, const std::string& app_folder,
-                                       const IntentJournal& journal)
+                                       const IntentJournal& journal, std::size_t attempted)
 {
     std::string left;
-    for (auto move = journal.moves.rbegin(); move != journal.moves.rend(); ++move) {
+    const auto made = journal.moves.begin() + static_cast<std::ptrdiff_t>(std::min(attempted, journal.moves.size()));
+    for (auto move = std::make_reverse_iterator(made); move != journal.moves.rend(); ++move) {
         if (!move_made(*move))
             continue;
         // A move by hard link cut short leaves the file under both names.
@@ -273,7 +331,9 @@ std::optional<std::string> undo_change(FileEffects& effects, const std::string& 
         return "Not every file could be put back:" + left + " Move them back by hand, then start the program again.";
     // The journal goes for good before the staged file: a journal without
     // its staged file would read as a change that committed.
-    remove_journal(effects, app_folder);
+    if (const int error = remove_journal(effects, app_folder))
+        return "Every file is back where it was, but " + journal_path(app_folder) + " could not be removed (" +
+               std::strerror(error) + "); the next start removes it.";
     if (!journal.staged_path.empty())
         effects.remove(journal.staged_path);
     return std::nullopt;

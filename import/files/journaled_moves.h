@@ -19,8 +19,8 @@ namespace survey {
 // that stood at its target before, and undo only what this change did.
 class JournaledMoves {
 public:
-    // Writes and syncs the journal of `moves` for the change to `app_folder`,
-    // with `staged_path`, when not empty, as the file whose publishing commits it.
+    // The change to `app_folder` that makes `moves`, with `staged_path`, when
+    // not empty, as the file whose publishing commits it.
     JournaledMoves(FileEffects& effects, const std::string& app_folder, const std::string& gpx_path,
                    const std::string& staged_path, const std::string& survey_path, std::vector<FileMove> moves);
     ~JournaledMoves();
@@ -28,17 +28,21 @@ public:
     JournaledMoves& operator=(const JournaledMoves&) = delete;
 
     std::size_t size() const { return journal_.moves.size(); }
-    // Makes the move numbered `index`, or throws what stopped it.
-    void make(std::size_t index);
+    // Writes and syncs the journal, before the first move.
+    void begin();
+    // Makes the next move, or throws what stopped it; a move that fails
+    // leaves no trace.
+    void make_next();
     // Before the commit: every move made is on disk.
     void make_durable();
     // Once the change has committed: removes what copies left behind, then
     // the journal. Returns a sentence naming a source that could not go; the
     // journal then stays.
     std::optional<std::string> finish();
-    // Before it commits: puts every moved file back and removes the staged
+    // Before it commits: puts back every file it moved and removes the staged
     // file and the journal. Returns a sentence naming each file that could
-    // not be put back; the staged file and the journal then stay.
+    // not be put back, or a journal that could not go; the staged file and
+    // the journal then stay.
     std::optional<std::string> undo();
 
 private:
@@ -49,6 +53,8 @@ private:
     std::string app_folder_;
     IntentJournal journal_;
     int journal_fd_ = -1;
+    bool journal_created_ = false;
+    std::size_t made_ = 0;
 };
 
 // `cause`, with the sentence `undo` gave, if any.
@@ -63,10 +69,11 @@ bool change_committed(const IntentJournal& journal);
 std::optional<std::string> finish_change(FileEffects& effects, const std::string& app_folder,
                                          const IntentJournal& journal);
 
-// Puts back every file the change moved, removes its staged file and the
-// journal. Returns a sentence naming each file that could not be put back,
-// and then keeps the staged file and the journal, so that nothing is forgotten.
+// Puts back every file the change moved, of its first `attempted` moves,
+// removes its staged file and the journal. Returns a sentence naming each
+// file that could not be put back, or the journal when it could not go, and
+// then keeps the staged file and the journal, so that nothing is forgotten.
 std::optional<std::string> undo_change(FileEffects& effects, const std::string& app_folder,
-                                       const IntentJournal& journal);
+                                       const IntentJournal& journal, std::size_t attempted);
 
 }  // namespace survey

@@ -9,10 +9,14 @@
 
 // How the photos of an import move all or nothing, and still report the
 // first obstacle in file order:
-// - When the GPX content is clean, the moves are made in the order the photos
-//   were read, through JournaledMoves. The first move that fails names its
-//   own obstacle (the file system is looked at only then), and the moves
-//   before it are undone; a crash at any instant is undone or finished by the
+// - When the GPX content is clean, a look at the photo folder (one read of it
+//   for many photos) tells whether any target name is taken. If one is, check_photo_moves below finds the
+//   first obstacle in file order before anything changes, so the journal
+//   never names a move onto a file that stood there before. Otherwise the
+//   moves are made in the order the photos were read, through
+//   JournaledMoves. The first move that fails names its own obstacle (the
+//   file system is looked at only then), and the moves before it, and only
+//   those, are undone; a crash at any instant is undone or finished by the
 //   next start from the journal.
 // - When the content has a fault further on, no photo moves at all; but a
 //   photo read before the fault may have been the first failure in file

@@ -69,7 +69,8 @@ Recovery recover_locked(FileEffects& effects, const std::string& app_folder)
             throw RuntimeError::for_file(ErrorKind::PathFileAccessError, path).with_detail(*left);
         return recovery;
     }
-    if (const std::optional<std::string> left = undo_change(effects, app_folder, *journal))
+    // How far the change got is not known: each move's target tells.
+    if (const std::optional<std::string> left = undo_change(effects, app_folder, *journal, journal->moves.size()))
         throw RuntimeError::for_file(ErrorKind::PathFileAccessError, path).with_detail(*left);
     return {RecoveryOutcome::Undone, journal->gpx_path, journal->survey_path.empty()};
 }

@@ -5,7 +5,7 @@
 
 #include <cerrno>
 #include <climits>
-#include <cstdlib>
+#include <string_view>
 #include <fcntl.h>
 #include <unistd.h>
 
@@ -13,10 +13,19 @@ namespace survey {
 
 std::string link_target(const std::string& path)
 {
-    char resolved[PATH_MAX];
-    if (entry_kind(path) == EntryKind::Other && ::realpath(path.c_str(), resolved))
-        return resolved;
-    return path;
+    // Link by link rather than with realpath, which fails for a link whose
+    // file is not there yet; as many links as the kernel itself follows.
+    constexpr int most_links = 40;
+    std::string target = path;
+    char link[PATH_MAX];
+    for (int links = 0; links < most_links && entry_kind(target) == EntryKind::Other; ++links) {
+        const ssize_t length = ::readlink(target.c_str(), link, sizeof link);
+        if (length < 0 || static_cast<std::size_t>(length) == sizeof link)
+            break;
+        const std::string_view points_to(link, static_cast<std::size_t>(length));
+        target = points_to.starts_with('/') ? std::string(points_to) : parent_folder(target) + "/" + std::string(points_to);
+    }
+    return target;
 }
 
 std::string writable_target(const std::string& path)
