@@ -17,12 +17,12 @@ std::string link_target(const std::string& path)
     // file is not there yet; as many links as the kernel itself follows.
     constexpr int most_links = 40;
     std::string target = path;
-    char link[PATH_MAX];
+    char contents[PATH_MAX];
     for (int links = 0; links < most_links && entry_kind(target) == EntryKind::Other; ++links) {
-        const ssize_t length = ::readlink(target.c_str(), link, sizeof link);
-        if (length < 0 || static_cast<std::size_t>(length) == sizeof link)
+        const ssize_t length = ::readlink(target.c_str(), contents, sizeof contents);
+        if (length < 0 || static_cast<std::size_t>(length) == sizeof contents)
             break;
-        const std::string_view points_to(link, static_cast<std::size_t>(length));
+        const std::string_view points_to(contents, static_cast<std::size_t>(length));
         target = points_to.starts_with('/') ? std::string(points_to) : parent_folder(target) + "/" + std::string(points_to);
     }
     return target;
