@@ -9,6 +9,7 @@
 
 #include <cerrno>
 #include <cstdlib>
+#include <functional>
 #include <grp.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
@@ -52,18 +53,24 @@ TEST_F(ProtectedFiles, LinkedSurveyReplacesWhatItPointsTo)
 // folder, or one imported from the archive folder and archived at close.
 TEST_F(ProtectedFiles, AFileAlreadyInPlaceStays)
 {
+    const auto refused = [](const std::function<void()>& change) -> std::optional<ErrorKind> {
+        try {
+            change();
+        } catch (const survey::RuntimeError& error) {
+            return error.kind();
+        }
+        return std::nullopt;
+    };
     const fs::path photos = app() / "photosound";
     write_file(photos / "p1.jpg", "JPEG of p1.jpg");
-    const fs::path gpx = photos / "track.gpx";
-    write_file(gpx, one_photo_sighting);
+    write_file(photos / "track.gpx", one_photo_sighting);
     const auto before = everything();
     std::int16_t count = 0;
-    try {
-        survey::import_waypoints(gpx.string(), photos.string() + "/", app().string(), count);
-        ADD_FAILURE() << "imported";
-    } catch (const survey::RuntimeError& error) {
-        EXPECT_EQ(error.kind(), ErrorKind::FileAlreadyExists);
-    }
+    EXPECT_EQ(refused([&] {
+                  survey::import_waypoints((photos / "track.gpx").string(), photos.string() + "/", app().string(),
+                                           count);
+              }),
+              ErrorKind::FileAlreadyExists);
     EXPECT_EQ(everything(), before);
 
     const fs::path archived = app() / "saveGPX" / "old.gpx";
@@ -71,12 +78,8 @@ TEST_F(ProtectedFiles, AFileAlreadyInPlaceStays)
     survey::import_waypoints(archived.string(), archived.parent_path().string() + "/", app().string(), count);
     ASSERT_EQ(count, 1);
     const auto imported = everything();
-    try {
-        survey::archive_gpx(archived.string(), "old.gpx", app().string());
-        ADD_FAILURE() << "archived onto itself";
-    } catch (const survey::RuntimeError& error) {
-        EXPECT_EQ(error.kind(), ErrorKind::FileAlreadyExists);
-    }
+    EXPECT_EQ(refused([&] { survey::archive_gpx(archived.string(), "old.gpx", app().string()); }),
+              ErrorKind::FileAlreadyExists);
     EXPECT_EQ(everything(), imported);
 }
 

@@ -179,7 +179,6 @@ void JournaledMoves::begin()
     int error = effects_.create_new(path, {}, journal_fd_);
     if (error != 0)
         throw file_error(error, path);
-    journal_created_ = true;
     error = effects_.write_all(journal_fd_, encode_journal(journal_));
     if (error == 0)
         error = effects_.sync(journal_fd_);
@@ -259,9 +258,10 @@ std::optional<std::string> JournaledMoves::finish()
 
 std::optional<std::string> JournaledMoves::undo()
 {
-    close_journal();
-    if (!journal_created_)
+    // No journal was made: nothing has changed.
+    if (journal_fd_ < 0)
         return std::nullopt;
+    close_journal();
     // Only the moves this change made: a target that held the same file
     // before, such as a hard link of the source, is not this change's to remove.
     return undo_change(effects_, app_folder_, journal_, made_);

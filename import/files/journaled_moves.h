@@ -53,7 +53,6 @@ private:
     std::string app_folder_;
     IntentJournal journal_;
     int journal_fd_ = -1;
-    bool journal_created_ = false;
     std::size_t made_ = 0;
 };
 
