@@ -84,17 +84,13 @@ bool move_made(const JournalMove& move)
     return made && identity_at(move.to) == made;
 }
 
-void flush_folders_of(const IntentJournal& journal, const std::string& app_folder)
+// The folders the moves changed, each flushed once. The journal's own
+// folder is not among them: it is flushed as the journal is made and removed.
+void flush_move_folders(const IntentJournal& journal)
 {
-    // A few folders serve every move; each is flushed once.
-    std::vector<std::string> folders{app_folder};
-    std::vector<const std::string*> paths{&journal.survey_path};
+    std::vector<std::string> folders;
     for (const JournalMove& move : journal.moves) {
-        paths.push_back(&move.from);
-        paths.push_back(&move.to);
-    }
-    for (const std::string* path : paths) {
-        if (!path->empty()) {
+        for (const std::string* path : {&move.from, &move.to}) {
             std::string folder = parent_folder(*path);
             if (std::find(folders.begin(), folders.end(), folder) == folders.end())
                 folders.push_back(std::move(folder));
@@ -247,7 +243,7 @@ void JournaledMoves::copy(std::size_t index)
 
 void JournaledMoves::make_durable()
 {
-    flush_folders_of(journal_, app_folder_);
+    flush_move_folders(journal_);
 }
 
 std::optional<std::string> JournaledMoves::finish()
@@ -300,7 +296,7 @@ std::optional<std::string> finish_change(FileEffects& effects, const std::string
             left += " " + move.from + " (" + std::strerror(error) + ").";
     }
     if (removed)
-        flush_folders_of(journal, app_folder);
+        flush_move_folders(journal);
     if (!left.empty())
         return "The import is complete, but not every file it copied could be removed from where it came from:" +
                left + " Remove them by hand, then start the program again.";
@@ -324,7 +320,7 @@ std::optional<std::string> undo_change(FileEffects& effects, const std::string& 
         if (error != 0)
             left += " " + left_behind(*move, error);
     }
-    flush_folders_of(journal, app_folder);
+    flush_move_folders(journal);
     // The staged file stays with the journal, so that the next try still
     // knows the change never committed.
     if (!left.empty())
