@@ -63,6 +63,13 @@ int copy_bytes(FileEffects& effects, int from, int to)
     }
 }
 
+// Where a copy to `target` is made on a file system without unnamed files,
+// until it is whole.
+std::string copy_in_progress_path(const std::string& target)
+{
+    return target + ".gpx-survey-import.part";
+}
+
 FileMove file_move_of(const JournalMove& move)
 {
     const std::size_t slash = move.to.rfind('/');
@@ -218,9 +225,16 @@ void JournaledMoves::copy(std::size_t index)
     if (source.fd() < 0)
         throw move_failure(errno, move);
     int fd = -1;
-    if (const int error = effects_.create_unnamed(move.target_folder, fd))
+    int error = effects_.create_unnamed(move.target_folder, fd);
+    // FAT and network file systems have no unnamed files: there the copy is
+    // made under a name of this program's own, which an undo removes.
+    const bool named = error == EOPNOTSUPP;
+    const std::string part = copy_in_progress_path(move.target());
+    if (named)
+        error = effects_.create_new(part, {}, fd);
+    if (error != 0)
         throw move_failure(error, move);
-    int error = copy_bytes(effects_, source.fd(), fd);
+    error = copy_bytes(effects_, source.fd(), fd);
     if (error == 0)
         error = effects_.sync(fd);
     const std::optional<FileIdentity> copy = identity_of(fd);
@@ -233,9 +247,11 @@ void JournaledMoves::copy(std::size_t index)
     if (error == 0)
         error = effects_.sync(journal_fd_);
     if (error == 0)
-        error = effects_.link_unnamed(fd, move.target());
+        error = named ? effects_.move_without_replacing(part, move.target()) : effects_.link_unnamed(fd, move.target());
     // Unnamed, a copy that failed vanishes as its descriptor closes.
     effects_.close(fd);
+    if (error != 0 && named)
+        effects_.remove(part);
     if (error != 0)
         throw move_failure(error, move);
     journal_.moves[index].copy = copy;
@@ -319,6 +335,13 @@ std::optional<std::string> undo_change(FileEffects& effects, const std::string& 
                                                    : effects.move_without_replacing(move->to, move->from);
         if (error != 0)
             left += " " + left_behind(*move, error);
+    }
+    // A named copy cut short, by a crash or a failure to remove it, is this
+    // change's, whatever it holds.
+    for (const JournalMove& move : journal.moves) {
+        const std::string part = copy_in_progress_path(move.to);
+        if (entry_kind(part) == EntryKind::File)
+            effects.remove(part);
     }
     flush_move_folders(journal);
     // The staged file stays with the journal, so that the next try still

@@ -1,5 +1,7 @@
 #include "tests/support/failing_effects.h"
 
+#include "import/files/file_queries.h"
+
 #include <cerrno>
 #include <unistd.h>
 
@@ -50,7 +52,7 @@ int FailingEffects::close(int fd)
 int FailingEffects::move_without_replacing(const std::string& from, const std::string& to)
 {
     const int error = fails_now("move");
-    if (error == 0 && cross_devices_)
+    if (error == 0 && cross_devices_ && survey::parent_folder(from) != survey::parent_folder(to))
         return EXDEV;
     return error ? error : real_.move_without_replacing(from, to);
 }
@@ -72,6 +74,10 @@ int FailingEffects::create_unnamed(const std::string& folder, int& fd)
     if (const int error = fails_now("create unnamed")) {
         fd = -1;
         return error;
+    }
+    if (no_unnamed_files_) {
+        fd = -1;
+        return EOPNOTSUPP;
     }
     return real_.create_unnamed(folder, fd);
 }

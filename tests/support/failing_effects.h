@@ -19,8 +19,11 @@ public:
     FailingEffects() = default;
     FailingEffects(int fail_at, ErrorForStep error_for) : fail_at_(fail_at), error_for_(std::move(error_for)) {}
 
-    // Every rename fails with EXDEV, as between two file systems.
+    // Every rename from one folder to another fails with EXDEV, as between
+    // two file systems.
     void cross_devices() { cross_devices_ = true; }
+    // Unnamed files cannot be made, as on FAT.
+    void no_unnamed_files() { no_unnamed_files_ = true; }
     // The process ends at once with `_exit` at the step numbered `step`: before
     // it, or, for a write, after half its bytes.
     void die_at(int step) { die_at_ = step; }
@@ -46,6 +49,7 @@ private:
     int fail_at_ = 0;
     ErrorForStep error_for_;
     bool cross_devices_ = false;
+    bool no_unnamed_files_ = false;
     int die_at_ = 0;
     int calls_ = 0;
     std::string failed_step_;
