@@ -16,6 +16,7 @@ std::string_view error_message(ErrorKind kind)
     case ErrorKind::PathFileAccessError: return "Path/file access error";
     case ErrorKind::BadFileName: return "Bad file name";
     case ErrorKind::DeviceIoError: return "Device I/O error";
+    case ErrorKind::DiskFull: return "Disk full";
     case ErrorKind::InputPastEndOfFile: return "Input past end of file";
     }
     return "Path/file access error";

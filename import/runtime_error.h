@@ -19,6 +19,8 @@ enum class ErrorKind {
     PathFileAccessError,
     BadFileName,
     DeviceIoError,
+    // No room left on the disk, or in the user's share of it.
+    DiskFull,
     // The file ended before the track line that closes the waypoints.
     InputPastEndOfFile,
 };

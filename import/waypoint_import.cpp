@@ -1,8 +1,8 @@
 #include "import/waypoint_import.h"
 
+#include "import/files/change.h"
 #include "import/files/folder_lock.h"
 #include "import/files/gpx_file.h"
-#include "import/files/journaled_moves.h"
 #include "import/files/photo_moves.h"
 #include "import/files/program_folders.h"
 #include "import/files/staged_file.h"
@@ -11,55 +11,6 @@
 #include <cerrno>
 
 namespace survey {
-
-namespace {
-
-// Moves the photos and publishes the survey as one change: the journal
-// comes first, the survey's replace commits, and any failure before it
-// puts every photo back.
-void move_photos_and_publish(FileEffects& effects, const ImportPlan& plan, const std::string& gpx_path,
-                             const std::string& gpx_folder, const std::string& app_folder, StagedFile& survey)
-{
-    std::vector<FileMove> file_moves = photo_file_moves(plan.photo_moves, gpx_folder, app_folder);
-    // A move onto a taken name fails anyway. Found before the journal, in
-    // file order, it leaves every later undo to files this change moved.
-    if (any_target_taken(file_moves))
-        check_photo_moves(plan.photo_moves, gpx_folder, app_folder);
-    JournaledMoves moves(effects, app_folder, gpx_path, survey.temp_path(), survey.final_path(),
-                         std::move(file_moves));
-    // Whatever stops the change, it is undone; what could not be put back
-    // stays named in the journal, with the staged file that says it never committed.
-    const auto undo = [&moves, &survey] {
-        std::optional<std::string> left = moves.undo();
-        if (left)
-            survey.keep_for_recovery();
-        return left;
-    };
-    try {
-        // In the order the photos were read, so the first that fails is the
-        // one a check in that order would have found.
-        moves.begin();
-        for (std::size_t i = 0; i < moves.size(); ++i) {
-            try {
-                moves.make_next();
-            } catch (const RuntimeError& error) {
-                throw photo_move_error(error, plan.photo_moves[i]);
-            }
-        }
-        moves.make_durable();
-        survey.publish();
-    } catch (const RuntimeError& error) {
-        throw with_undo_failure(error, undo());
-    } catch (...) {
-        undo();
-        throw;
-    }
-    // A source a copy left behind stays named in the journal; the next start
-    // or archive says which.
-    moves.finish();
-}
-
-}  // namespace
 
 void import_waypoints(const std::string& gpx_path, const std::string& gpx_folder, const std::string& app_folder,
                       std::int16_t& obs_count)
@@ -84,12 +35,17 @@ void import_waypoints(FileEffects& effects, const std::string& gpx_path, const s
     }
 
     survey.write_and_sync(plan.survey_text);
-    if (plan.photo_moves.empty()) {
-        survey.publish();
-        flush_folder(parent_folder(survey.final_path()));
-    } else {
-        move_photos_and_publish(effects, plan, gpx_path, gpx_folder, app_folder, survey);
-    }
+    std::vector<FileMove> moves = photo_file_moves(plan.photo_moves, gpx_folder, app_folder);
+    // A move onto a taken name fails anyway. Found before the change, in file
+    // order, it leaves every later undo to files this change moved.
+    if (any_target_taken(moves))
+        check_photo_moves(plan.photo_moves, gpx_folder, app_folder);
+    // A source a copy left behind stays named in the journal; the next start
+    // or archive says which.
+    apply_change(effects, app_folder, {gpx_path, &survey, std::move(moves)},
+                 [&plan](const RuntimeError& error, std::size_t index) {
+                     return photo_move_error(error, plan.photo_moves[index]);
+                 });
     obs_count = plan.record_count;
 }
 
@@ -109,15 +65,10 @@ void archive_gpx(FileEffects& effects, const std::string& gpx_path, const std::s
         throw move_failure(EEXIST, archive);
     // One move, but across file systems it is a copy and a removal, which a
     // crash must not split.
-    JournaledMoves moves(effects, app_folder, gpx_path, {}, {}, {archive});
-    try {
-        moves.begin();
-        moves.make_next();
-    } catch (const RuntimeError& error) {
-        throw with_undo_failure(error, moves.undo());
-    }
-    if (const std::optional<std::string> left = moves.finish())
-        throw RuntimeError::for_file(ErrorKind::PathFileAccessError, gpx_path).with_detail(*left);
+    const auto as_it_is = [](const RuntimeError& error, std::size_t) { return error; };
+    if (const std::optional<RuntimeError> failure =
+            apply_change(effects, app_folder, {gpx_path, nullptr, {archive}}, as_it_is))
+        throw *failure;
 }
 
 Recovery recover_interrupted_import(const std::string& app_folder)

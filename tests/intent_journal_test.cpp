@@ -6,64 +6,59 @@
 
 #include <filesystem>
 
-using survey::FileIdentity;
 using survey::IntentJournal;
+using survey::JournalFault;
 
 namespace {
 
 const IntentJournal journal{"/phone/track.gpx", "/app/survey.csv", "/app/survey.csv.tmp",
-                            {{"/phone/a b.jpg", "/app/photosound/a b.jpg", FileIdentity{7, 42}, std::nullopt},
-                             {"/phone/none.jpg", "/app/photosound/none.jpg", std::nullopt, std::nullopt}}};
+                            {{"/phone/a b.jpg", "/app/photosound/a b.jpg"}, {"/phone/c.jpg", "/app/photosound/c.jpg"}}};
 
-TEST(IntentJournal, ReadsBackWhatWasWrittenAndItsCopies)
+TEST(IntentJournal, ReadsBackWhatWasWritten)
 {
-    const std::string bytes = survey::encode_journal(journal) + survey::encode_copy_record(1, {9, 99});
-    const auto read = survey::decode_journal(bytes);
-    ASSERT_TRUE(read);
-    EXPECT_EQ(read->gpx_path, journal.gpx_path);
-    EXPECT_EQ(read->staged_path, journal.staged_path);
-    ASSERT_EQ(read->moves.size(), 2u);
-    EXPECT_EQ(read->moves[0].to, "/app/photosound/a b.jpg");
-    EXPECT_EQ(read->moves[0].source, (FileIdentity{7, 42}));
-    EXPECT_EQ(read->moves[0].copy, std::nullopt);
-    EXPECT_EQ(read->moves[1].source, std::nullopt);
-    EXPECT_EQ(read->moves[1].copy, (FileIdentity{9, 99}));
+    const auto read = survey::decode_journal(survey::encode_journal(journal));
+    ASSERT_TRUE(read.journal);
+    EXPECT_EQ(read.journal->gpx_path, journal.gpx_path);
+    EXPECT_EQ(read.journal->survey_path, journal.survey_path);
+    EXPECT_EQ(read.journal->staged_path, journal.staged_path);
+    ASSERT_EQ(read.journal->moves.size(), 2u);
+    EXPECT_EQ(read.journal->moves[0].from, "/phone/a b.jpg");
+    EXPECT_EQ(read.journal->moves[1].to, "/app/photosound/c.jpg");
 }
 
-// Whatever byte a crash cut it at, a journal reads as whole or as nothing,
-// and a copy record reads as whole or is left out.
-TEST(IntentJournal, CutShortReadsAsNothingOrWithoutTheCutCopy)
+// A journal under its name was written whole, so whatever else stands there
+// is damage: cut at any byte, any byte changed, anything added.
+TEST(IntentJournal, AnythingButWhatWasWrittenIsDamage)
 {
     const std::string whole = survey::encode_journal(journal);
-    const std::string copy = survey::encode_copy_record(0, {9, 99});
-    for (std::size_t cut = 0; cut < whole.size(); ++cut)
-        EXPECT_FALSE(survey::decode_journal(whole.substr(0, cut))) << "cut at " << cut;
-    for (std::size_t cut = 0; cut < copy.size(); ++cut) {
-        const auto read = survey::decode_journal(whole + copy.substr(0, cut));
-        ASSERT_TRUE(read) << "cut at " << cut;
-        EXPECT_EQ(read->moves[0].copy, std::nullopt) << "cut at " << cut;
+    for (std::size_t at = 0; at < whole.size(); ++at) {
+        EXPECT_EQ(survey::decode_journal(whole.substr(0, at)).fault, JournalFault::Damaged) << "cut at " << at;
+        std::string changed = whole;
+        changed[at] = static_cast<char>(changed[at] ^ 0x20);
+        EXPECT_EQ(survey::decode_journal(changed).fault, JournalFault::Damaged) << "changed at " << at;
     }
+    EXPECT_EQ(survey::decode_journal(whole + '\0').fault, JournalFault::Damaged);
+    EXPECT_EQ(survey::decode_journal("").fault, JournalFault::Damaged);
 }
 
-// Many names are read from their folder at once; the result must be what a
-// look-up of each gives.
-TEST(IntentJournal, FolderReadGivesTheIdentitiesLookUpsGive)
+// Another version's journal follows that version's rules, so it is not read.
+TEST(IntentJournal, AnotherVersionsJournalIsNotRead)
+{
+    std::string newer = survey::encode_journal(journal);
+    newer[newer.find('\0') + 1] = '3';
+    const auto read = survey::decode_journal(newer);
+    EXPECT_FALSE(read.journal);
+    EXPECT_EQ(read.fault, JournalFault::OtherVersion);
+}
+
+// Whether any of many names is taken, as the photo folder is asked.
+TEST(FolderQueries, OneReadTellsWhetherAnyNameIsTaken)
 {
     testing_support::TempFolder folder;
-    std::vector<std::string> paths;
     for (int n = 0; n < 40; ++n) {
-        paths.push_back((folder.path() / ("p" + std::to_string(n) + ".jpg")).string());
         if (n % 5 != 0)
-            testing_support::write_file(paths.back(), "jpeg");
+            testing_support::write_file(folder.path() / ("p" + std::to_string(n) + ".jpg"), "jpeg");
     }
-    paths.push_back(paths[1]);
-    const std::vector<std::string_view> views(paths.begin(), paths.end());
-    const auto identities = survey::identities_at(views);
-    ASSERT_EQ(identities.size(), paths.size());
-    for (std::size_t i = 0; i < paths.size(); ++i)
-        EXPECT_EQ(identities[i], survey::identity_at(paths[i])) << paths[i];
-
-    // And whether any of many names is taken, as the photo folder is asked.
     const std::string at = folder.path().string();
     EXPECT_EQ(survey::folder_holds_any(at, {"p0.jpg", "p5.jpg", "p35.jpg", "p1.jp"}), false);
     EXPECT_EQ(survey::folder_holds_any(at, {"p0.jpg", "p39.jpg"}), true);

@@ -185,12 +185,15 @@ TEST_F(ProtectedFiles, PhotosOnAnotherFileSystemAreCopiedThenRemoved)
 // behind, and the next start puts it back once it can.
 class UndoRefused : public testing_support::FailingEffects {
 public:
-    int move_without_replacing(const std::string& from, const std::string& to) override
+    int rename_without_replacing(const std::string& from, const std::string& to) override
     {
         return from.find("/photosound/") != std::string::npos ? EACCES
-                                                               : FailingEffects::move_without_replacing(from, to);
+                                                               : FailingEffects::rename_without_replacing(from, to);
     }
-    int replace(const std::string&, const std::string&) override { return EROFS; }
+    int rename_over(const std::string& from, const std::string& to) override
+    {
+        return to.ends_with("survey.csv") ? EROFS : FailingEffects::rename_over(from, to);
+    }
 };
 
 TEST_F(ProtectedFiles, AnUndoThatFailsNamesTheFileLeftBehind)

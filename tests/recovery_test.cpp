@@ -145,9 +145,8 @@ TEST_F(Recovery, ASourceGoesOnlyOnceItsCopyStands)
     const std::string from = (phone() / "p1.jpg").string();
     const survey::IntentJournal committed{(phone() / "t.gpx").string(), survey_csv().string(),
                                           survey_csv().string() + ".gpx-survey-import.tmp",
-                                          {{from, (app() / "photosound" / "p1.jpg").string(),
-                                            survey::identity_at(from), std::nullopt}}};
-    write_file(journal(), survey::encode_journal(committed) + survey::encode_copy_record(0, {1, 12345}));
+                                          {{from, (app() / "photosound" / "p1.jpg").string()}}};
+    write_file(journal(), survey::encode_journal(committed));
     EXPECT_EQ(survey::recover_interrupted_import(app().string()).outcome, RecoveryOutcome::Completed);
     EXPECT_TRUE(fs::exists(from));
 }
@@ -167,11 +166,11 @@ TEST_F(Recovery, AStartLeavesOtherFilesBesideALinkedSurvey)
 // Anything thrown in the middle of the moves undoes them, as an error does.
 class ThrowsOnSecondMove : public testing_support::FailingEffects {
 public:
-    int move_without_replacing(const std::string& from, const std::string& to) override
+    int rename_without_replacing(const std::string& from, const std::string& to) override
     {
         if (++moves_ == 2)
             throw std::bad_alloc();
-        return FailingEffects::move_without_replacing(from, to);
+        return FailingEffects::rename_without_replacing(from, to);
     }
 
 private:

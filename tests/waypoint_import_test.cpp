@@ -1,4 +1,5 @@
-#include "import/files/file_effects.h"
+#include "import/files/one_move.h"
+#include "tests/support/failing_effects.h"
 #include "tests/support/gpx_builder.h"
 #include "tests/support/import_fixture.h"
 
@@ -236,16 +237,27 @@ INSTANTIATE_TEST_SUITE_P(
                       PhoneFile{"compass-accuracy-2021.gpx", {}, ErrorKind::Overflow, 13,
                                 "Switch off the accuracy output in the phone app's settings"}));
 
+// Whether the file system refuses a taken name itself, or only lets the
+// name be reserved first, as FAT through FUSE and exFAT do.
 TEST(FileEffects, MoveNeverReplacesAFile)
 {
-    testing_support::TempFolder folder;
-    write_file(folder.path() / "from", "new");
-    write_file(folder.path() / "to", "old");
-    EXPECT_EQ(survey::system_file_effects().move_without_replacing((folder.path() / "from").string(),
-                                                                  (folder.path() / "to").string()),
-              EEXIST);
-    EXPECT_EQ(read_file(folder.path() / "from"), "new");
-    EXPECT_EQ(read_file(folder.path() / "to"), "old");
+    for (const bool refusing_renames : {true, false}) {
+        testing_support::FailingEffects effects;
+        if (!refusing_renames)
+            effects.no_refusing_renames();
+        testing_support::TempFolder folder;
+        const std::string from = (folder.path() / "from").string();
+        const std::string to = (folder.path() / "to").string();
+        write_file(from, "new");
+        write_file(to, "old");
+        EXPECT_EQ(survey::move_without_replacing(effects, from, to), EEXIST) << refusing_renames;
+        EXPECT_EQ(read_file(from), "new") << refusing_renames;
+        EXPECT_EQ(read_file(to), "old") << refusing_renames;
+        std::filesystem::remove(to);
+        EXPECT_EQ(survey::move_without_replacing(effects, from, to), 0) << refusing_renames;
+        EXPECT_EQ(read_file(to), "new") << refusing_renames;
+        EXPECT_FALSE(std::filesystem::exists(from)) << refusing_renames;
+    }
 }
 
 }  // namespace

@@ -1,31 +1,63 @@
 #pragma once
 
+#include "import/files/file_identity.h"
+
+#include <cstddef>
+#include <cstdint>
 #include <string>
 #include <string_view>
 
 namespace survey {
 
-// Every change the import and the archive make to the file system passes
-// through this one seam, so that a test can make any single step fail.
-// Each step returns 0 or the errno value it failed with.
+// What stands at a path.
+struct FileStatus {
+    EntryKind kind = EntryKind::None;
+    FileIdentity identity;
+    std::uint64_t size = 0;
+};
+
+// Whether an errno value from a look-up says that nothing is there. Any
+// other failure is not an answer: a change or a recovery stops on it.
+bool means_absent(int error);
+
+// Every call the import, the archive and recovery make to the file system,
+// looks and changes alike, passes through this one seam, so that a test can
+// make any single call fail, or record every change with its syncs. Each
+// returns 0 or the errno value it failed with.
 class FileEffects {
 public:
     virtual ~FileEffects() = default;
 
-    // Creates `path`, which must not exist, for writing; with `like` naming
-    // an existing file, the new one takes its permissions.
+    // Looks. `look_up` does not follow a final symbolic link, nor does `open_to_read`.
+    virtual int look_up(const std::string& path, FileStatus& status) = 0;
+    virtual int open_to_read(const std::string& path, int& fd) = 0;
+    // Reads what is there, up to `size` bytes; `got` is 0 at the end.
+    virtual int read_some(int fd, char* out, std::size_t size, std::size_t& got) = 0;
+    virtual int status_of(int fd, FileStatus& status) = 0;
+    // Whether this user may add and remove names in `folder`.
+    virtual int may_change_folder(const std::string& folder) = 0;
+
+    // Changes. `create_new` fails with EEXIST rather than open a file that
+    // is there; with `like` naming an existing file, the new one takes its permissions.
     virtual int create_new(const std::string& path, const std::string& like, int& fd) = 0;
+    // A file with no name in `folder`, which vanishes unless linked:
+    // EOPNOTSUPP where the file system has none.
+    virtual int create_unnamed(const std::string& folder, int& fd) = 0;
     virtual int write_all(int fd, std::string_view bytes) = 0;
     virtual int sync(int fd) = 0;
+    // Makes the names in a folder durable, so that a power cut cannot undo
+    // a rename, link or removal made in it before.
+    virtual int sync_folder(const std::string& folder) = 0;
     virtual int close(int fd) = 0;
-    // Moves a file, failing with EEXIST rather than replace what is at `to`.
-    virtual int move_without_replacing(const std::string& from, const std::string& to) = 0;
+    // Fails with EEXIST rather than replace; EINVAL or ENOSYS where the
+    // file system cannot rename that way.
+    virtual int rename_without_replacing(const std::string& from, const std::string& to) = 0;
+    // Fails with EEXIST rather than replace; EPERM where the file system
+    // has no hard links.
+    virtual int hard_link(const std::string& from, const std::string& to) = 0;
     // Renames over `to` in one step, so readers see the old file or the new.
-    virtual int replace(const std::string& from, const std::string& to) = 0;
+    virtual int rename_over(const std::string& from, const std::string& to) = 0;
     virtual int remove(const std::string& path) = 0;
-    // Creates a file with no name in `folder`, for a copy that must not be
-    // seen under its name until it is whole; it vanishes if never linked.
-    virtual int create_unnamed(const std::string& folder, int& fd) = 0;
     // Gives the unnamed file `fd` the name `to`, failing with EEXIST rather
     // than replace what is there.
     virtual int link_unnamed(int fd, const std::string& to) = 0;
@@ -33,9 +65,5 @@ public:
 
 // The machine's own file system.
 FileEffects& system_file_effects();
-
-// Makes the names in a folder durable, so that a power cut cannot undo a
-// change made before it; best effort, since by then the change is made.
-void flush_folder(const std::string& folder);
 
 }  // namespace survey

@@ -1,5 +1,6 @@
 #include "import/files/file_error.h"
 
+#include "import/files/file_effects.h"
 #include "import/files/file_queries.h"
 
 #include <cerrno>
@@ -19,15 +20,20 @@ ErrorKind kind_of(int error)
     case EEXIST:
     case ENOTEMPTY: return ErrorKind::FileAlreadyExists;
     case ENAMETOOLONG: return ErrorKind::BadFileName;
-    case EIO:
     case ENOSPC:
-    case EDQUOT:
+    case EDQUOT: return ErrorKind::DiskFull;
+    case EIO:
     case EFBIG: return ErrorKind::DeviceIoError;
     default: return ErrorKind::PathFileAccessError;
     }
 }
 
 }  // namespace
+
+bool means_absent(int error)
+{
+    return error == ENOENT || error == ENOTDIR;
+}
 
 RuntimeError file_error(int error, const std::string& path)
 {
@@ -36,7 +42,11 @@ RuntimeError file_error(int error, const std::string& path)
         if (entry_kind(folder) != EntryKind::Folder)
             return RuntimeError::for_file(ErrorKind::PathNotFound, folder);
     }
-    return RuntimeError::for_file(kind_of(error), path);
+    const RuntimeError failure = RuntimeError::for_file(kind_of(error), path);
+    if (failure.kind() == ErrorKind::DiskFull)
+        return failure.with_detail("There is no room left on the disk that holds " + parent_folder(path) +
+                                   ": make room there, then try again.");
+    return failure;
 }
 
 }  // namespace survey

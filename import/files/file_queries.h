@@ -1,5 +1,7 @@
 #pragma once
 
+#include "import/files/file_identity.h"
+
 #include <cstddef>
 #include <optional>
 #include <string>
@@ -8,9 +10,9 @@
 
 namespace survey {
 
-enum class EntryKind { None, File, Folder, Other };
-
-// What stands at `path`, not following a final symbolic link.
+// What stands at `path`, not following a final symbolic link, for the checks
+// made before a change and the words that explain a failure: a failed
+// look-up reads as nothing there.
 EntryKind entry_kind(const std::string& path);
 
 // The folder part of a path with "/" separators; "." when it has none.

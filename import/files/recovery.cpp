@@ -1,56 +1,82 @@
 #include "import/files/recovery.h"
 
+#include "import/files/change.h"
 #include "import/files/file_error.h"
-#include "import/files/file_queries.h"
+#include "import/files/file_io.h"
 #include "import/files/intent_journal.h"
-#include "import/files/journaled_moves.h"
 #include "import/files/program_folders.h"
 #include "import/files/staged_file.h"
 
-#include <cerrno>
-#include <fcntl.h>
-#include <optional>
-#include <unistd.h>
+#include <algorithm>
 
 namespace survey {
 
 namespace {
 
-// The whole file, or nothing when there is none.
-std::optional<std::string> read_if_present(const std::string& path)
+// Removes `path` when it is there; a look or removal that fails stops the start (R8).
+bool remove_if_present(FileEffects& effects, const std::string& path)
 {
-    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0) {
-        if (errno == ENOENT)
-            return std::nullopt;
-        throw file_error(errno, path);
-    }
-    std::string bytes;
-    char block[64 * 1024];
-    ssize_t got;
-    while ((got = ::read(fd, block, sizeof block)) > 0 || (got < 0 && errno == EINTR))
-        bytes.append(block, static_cast<std::size_t>(got > 0 ? got : 0));
-    const int error = got < 0 ? errno : 0;
-    ::close(fd);
-    if (error != 0)
+    FileStatus status;
+    int error = effects.look_up(path, status);
+    if (error == 0)
+        error = effects.remove(path);
+    if (error != 0 && !means_absent(error))
         throw file_error(error, path);
-    return bytes;
+    return error == 0;
 }
 
-// A staged survey file with no journal, or with one cut short, belongs to an
-// import that died before it changed anything the user sees.
-Recovery remove_stale_staged(FileEffects& effects, const std::string& app_folder, bool journal_present)
+// A staged survey file or a draft journal with no journal belongs to a
+// change that died before it changed anything the user sees.
+Recovery remove_leftovers(FileEffects& effects, const std::string& app_folder)
 {
+    const bool draft = remove_if_present(effects, journal_draft_path(app_folder));
     const std::string staged = StagedFile::temp_path_for(link_target(survey_path(app_folder)));
-    const bool staged_present = entry_kind(staged) != EntryKind::None;
-    if (staged_present)
-        effects.remove(staged);
-    if (journal_present)
-        effects.remove(journal_path(app_folder));
-    if (!staged_present && !journal_present)
+    const bool stale = remove_if_present(effects, staged);
+    if (!draft && !stale)
         return {};
-    flush_folder(app_folder);
+    for (const std::string& folder : {app_folder, parent_folder(staged)})
+        if (const int error = effects.sync_folder(folder))
+            throw file_error(error, folder);
     return {RecoveryOutcome::Undone, {}, false};
+}
+
+IntentJournal decoded(const std::string& path, std::string_view bytes)
+{
+    DecodedJournal read = decode_journal(bytes);
+    if (read.journal)
+        return std::move(*read.journal);
+    const std::string keep = " Every file is left as it is. ";
+    if (read.fault == JournalFault::OtherVersion)
+        throw RuntimeError::for_file(ErrorKind::PathFileAccessError, path)
+            .with_detail("Another version of this program left this record of an unfinished import." + keep +
+                         "Start that version to finish it, then this one.");
+    throw RuntimeError::for_file(ErrorKind::PathFileAccessError, path)
+        .with_detail("The record of an unfinished import is damaged, so it cannot tell which files to put back." +
+                     keep + "Compare survey.csv and the photosound folder with the phone's files, put back by hand "
+                     "what the import moved, then delete this file and start the program again.");
+}
+
+// A card taken out, or a folder renamed, since the change began: what stands
+// there decides, so nothing is decided without it (R8).
+void check_folders_present(FileEffects& effects, const std::string& path, const IntentJournal& journal)
+{
+    std::vector<std::string> folders;
+    for (const JournalMove& move : journal.moves)
+        for (const std::string* file : {&move.from, &move.to})
+            if (std::find(folders.begin(), folders.end(), parent_folder(*file)) == folders.end())
+                folders.push_back(parent_folder(*file));
+    for (const std::string& folder : folders) {
+        FileStatus status;
+        const int error = effects.look_up(folder, status);
+        if (error == 0)
+            continue;
+        if (!means_absent(error))
+            throw file_error(error, folder);
+        throw RuntimeError::for_file(ErrorKind::PathNotFound, folder)
+            .with_detail("An interrupted import moved files to or from this folder, which is not there now. Put "
+                         "back the card or drive that holds it and start the program again; or, if it is gone for "
+                         "good, delete " + path + " to leave every file as it is now.");
+    }
 }
 
 }  // namespace
@@ -58,21 +84,26 @@ Recovery remove_stale_staged(FileEffects& effects, const std::string& app_folder
 Recovery recover_locked(FileEffects& effects, const std::string& app_folder)
 {
     const std::string path = journal_path(app_folder);
-    const std::optional<std::string> bytes = read_if_present(path);
-    const std::optional<IntentJournal> journal = bytes ? decode_journal(*bytes) : std::nullopt;
-    if (!journal)
-        return remove_stale_staged(effects, app_folder, bytes.has_value());
+    std::string bytes;
+    const int error = read_whole_file(effects, path, bytes);
+    if (means_absent(error))
+        return remove_leftovers(effects, app_folder);
+    if (error != 0)
+        throw file_error(error, path);
+    const IntentJournal journal = decoded(path, bytes);
+    check_folders_present(effects, path, journal);
+    // A draft beside a journal never took its name; the journal's own change decides.
+    remove_if_present(effects, journal_draft_path(app_folder));
 
-    const Recovery recovery{RecoveryOutcome::Completed, journal->gpx_path, journal->survey_path.empty()};
-    if (change_committed(*journal)) {
-        if (const std::optional<std::string> left = finish_change(effects, app_folder, *journal))
-            throw RuntimeError::for_file(ErrorKind::PathFileAccessError, path).with_detail(*left);
-        return recovery;
+    const bool archive = journal.survey_path.empty();
+    if (change_committed(effects, journal)) {
+        if (const std::optional<RuntimeError> failure = finish_change(effects, app_folder, journal))
+            throw *failure;
+        return {RecoveryOutcome::Completed, journal.gpx_path, archive};
     }
-    // How far the change got is not known: each move's target tells.
-    if (const std::optional<std::string> left = undo_change(effects, app_folder, *journal, journal->moves.size()))
+    if (const std::optional<std::string> left = undo_change(effects, app_folder, journal))
         throw RuntimeError::for_file(ErrorKind::PathFileAccessError, path).with_detail(*left);
-    return {RecoveryOutcome::Undone, journal->gpx_path, journal->survey_path.empty()};
+    return {RecoveryOutcome::Undone, journal.gpx_path, archive};
 }
 
 }  // namespace survey

@@ -43,41 +43,29 @@ std::string writable_target(const std::string& path)
 StagedFile::StagedFile(FileEffects& effects, std::string final_path)
     : effects_(effects), final_path_(std::move(final_path)), temp_path_(temp_path_for(final_path_))
 {
-    if (const int error = effects_.create_new(temp_path_, final_path_, fd_))
+    int fd = -1;
+    if (const int error = effects_.create_new(temp_path_, final_path_, fd))
         throw file_error(error, error == EEXIST ? temp_path_ : final_path_);
+    file_ = FileHandle(effects_, fd);
 }
 
 StagedFile::~StagedFile()
 {
-    if (fd_ >= 0)
-        effects_.close(fd_);
-    if (!published_ && !kept_)
+    file_.close();
+    if (!handed_over_)
         effects_.remove(temp_path_);
 }
 
 void StagedFile::write_and_sync(std::string_view bytes)
 {
-    int error = effects_.write_all(fd_, bytes);
+    int error = effects_.write_all(file_.fd(), bytes);
     if (error == 0)
-        error = effects_.sync(fd_);
+        error = effects_.sync(file_.fd());
+    // A close can be the first to tell that the data did not reach the disk.
+    if (error == 0)
+        error = file_.close();
     if (error != 0)
-        throw RuntimeError::for_file(ErrorKind::DeviceIoError, final_path_);
-    close_file();
-}
-
-void StagedFile::close_file()
-{
-    const int error = effects_.close(fd_);
-    fd_ = -1;
-    if (error != 0)
-        throw RuntimeError::for_file(ErrorKind::DeviceIoError, final_path_);
-}
-
-void StagedFile::publish()
-{
-    if (const int error = effects_.replace(temp_path_, final_path_))
         throw file_error(error, final_path_);
-    published_ = true;
 }
 
 }  // namespace survey

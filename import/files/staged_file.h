@@ -1,6 +1,7 @@
 #pragma once
 
 #include "import/files/file_effects.h"
+#include "import/files/file_handle.h"
 
 #include <string>
 #include <string_view>
@@ -15,10 +16,11 @@ std::string link_target(const std::string& path);
 // before anything changes, when not.
 std::string writable_target(const std::string& path);
 
-// A file written under a temporary name beside its final one and renamed
-// into place in one step, so the old content stays whole until the new is
-// safely on disk. Unless published, the temporary file is removed; one left
-// by a crash has a fixed name, so that the next start finds and removes it.
+// A file written under a temporary name beside its final one, for a change
+// to rename into place in one step, so the old content stays whole until the
+// new is safely on disk. Until handed over to that change, the temporary
+// file goes with this object; one left by a crash has a fixed name, so that
+// the next start finds and removes it.
 class StagedFile {
 public:
     StagedFile(FileEffects& effects, std::string final_path);
@@ -33,19 +35,15 @@ public:
     const std::string& temp_path() const { return temp_path_; }
     // Writes the whole content and waits until it is on disk.
     void write_and_sync(std::string_view bytes);
-    void publish();
-    // Leaves the temporary file where it is, for a journal that names it.
-    void keep_for_recovery() { kept_ = true; }
+    // From here the change that renames it says what becomes of the temporary file.
+    void hand_over() { handed_over_ = true; }
 
 private:
-    void close_file();
-
     FileEffects& effects_;
     std::string final_path_;
     std::string temp_path_;
-    int fd_ = -1;
-    bool published_ = false;
-    bool kept_ = false;
+    FileHandle file_;
+    bool handed_over_ = false;
 };
 
 }  // namespace survey

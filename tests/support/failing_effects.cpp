@@ -18,6 +18,46 @@ int FailingEffects::fails_now(const char* step)
     return error_for_(failed_step_);
 }
 
+bool FailingEffects::crosses_devices(const std::string& from, const std::string& to) const
+{
+    return cross_devices_ && survey::parent_folder(from) != survey::parent_folder(to);
+}
+
+void FailingEffects::invent(survey::FileStatus& status)
+{
+    if (invent_identities_)
+        status.identity.inode += ++invented_ << 32;
+}
+
+int FailingEffects::look_up(const std::string& path, survey::FileStatus& status)
+{
+    const int error = real_.look_up(path, status);
+    invent(status);
+    return error;
+}
+
+int FailingEffects::open_to_read(const std::string& path, int& fd)
+{
+    return real_.open_to_read(path, fd);
+}
+
+int FailingEffects::read_some(int fd, char* out, std::size_t size, std::size_t& got)
+{
+    return real_.read_some(fd, out, size, got);
+}
+
+int FailingEffects::status_of(int fd, survey::FileStatus& status)
+{
+    const int error = real_.status_of(fd, status);
+    invent(status);
+    return error;
+}
+
+int FailingEffects::may_change_folder(const std::string& folder)
+{
+    return real_.may_change_folder(folder);
+}
+
 int FailingEffects::create_new(const std::string& path, const std::string& like, int& fd)
 {
     if (const int error = fails_now("create")) {
@@ -25,6 +65,19 @@ int FailingEffects::create_new(const std::string& path, const std::string& like,
         return error;
     }
     return real_.create_new(path, like, fd);
+}
+
+int FailingEffects::create_unnamed(const std::string& folder, int& fd)
+{
+    if (const int error = fails_now("create unnamed")) {
+        fd = -1;
+        return error;
+    }
+    if (no_unnamed_files_) {
+        fd = -1;
+        return EOPNOTSUPP;
+    }
+    return real_.create_unnamed(folder, fd);
 }
 
 int FailingEffects::write_all(int fd, std::string_view bytes)
@@ -41,6 +94,12 @@ int FailingEffects::sync(int fd)
     return error ? error : real_.sync(fd);
 }
 
+int FailingEffects::sync_folder(const std::string& folder)
+{
+    const int error = fails_now("sync folder");
+    return error ? error : real_.sync_folder(folder);
+}
+
 int FailingEffects::close(int fd)
 {
     // A failed close still releases the descriptor, as close(2) does.
@@ -49,18 +108,29 @@ int FailingEffects::close(int fd)
     return error ? error : result;
 }
 
-int FailingEffects::move_without_replacing(const std::string& from, const std::string& to)
+int FailingEffects::rename_without_replacing(const std::string& from, const std::string& to)
 {
-    const int error = fails_now("move");
-    if (error == 0 && cross_devices_ && survey::parent_folder(from) != survey::parent_folder(to))
+    if (const int error = fails_now("rename"))
+        return error;
+    if (crosses_devices(from, to))
         return EXDEV;
-    return error ? error : real_.move_without_replacing(from, to);
+    return no_refusing_renames_ ? EINVAL : real_.rename_without_replacing(from, to);
 }
 
-int FailingEffects::replace(const std::string& from, const std::string& to)
+int FailingEffects::hard_link(const std::string& from, const std::string& to)
 {
-    const int error = fails_now("replace");
-    return error ? error : real_.replace(from, to);
+    if (const int error = fails_now("link"))
+        return error;
+    if (crosses_devices(from, to))
+        return EXDEV;
+    return no_refusing_renames_ ? EPERM : real_.hard_link(from, to);
+}
+
+int FailingEffects::rename_over(const std::string& from, const std::string& to)
+{
+    if (const int error = fails_now("replace"))
+        return error;
+    return crosses_devices(from, to) ? EXDEV : real_.rename_over(from, to);
 }
 
 int FailingEffects::remove(const std::string& path)
@@ -69,22 +139,9 @@ int FailingEffects::remove(const std::string& path)
     return error ? error : real_.remove(path);
 }
 
-int FailingEffects::create_unnamed(const std::string& folder, int& fd)
-{
-    if (const int error = fails_now("create unnamed")) {
-        fd = -1;
-        return error;
-    }
-    if (no_unnamed_files_) {
-        fd = -1;
-        return EOPNOTSUPP;
-    }
-    return real_.create_unnamed(folder, fd);
-}
-
 int FailingEffects::link_unnamed(int fd, const std::string& to)
 {
-    const int error = fails_now("link");
+    const int error = fails_now("link unnamed");
     return error ? error : real_.link_unnamed(fd, to);
 }
 

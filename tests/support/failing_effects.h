@@ -7,11 +7,12 @@
 
 namespace testing_support {
 
-// The machine's file system, except that the call numbered `fail_at`
-// (counting from 1 over every step) fails without doing anything, with the
-// errno value `error_for` gives for its step. Made without them, it only
-// counts. It can also act as if the photos were on another file system, and
-// end the process at a step, as a crash or a power cut would.
+// The machine's file system, except that the change numbered `fail_at`
+// (counting from 1 over every change, not over looks) fails without doing
+// anything, with the errno value `error_for` gives for its step. Made
+// without them, it only counts. It can also act as other file systems do,
+// and end the process at a step, as a crash or a power cut would. A test
+// overrides a look to make it fail.
 class FailingEffects : public survey::FileEffects {
 public:
     using ErrorForStep = std::function<int(const std::string& step)>;
@@ -19,11 +20,16 @@ public:
     FailingEffects() = default;
     FailingEffects(int fail_at, ErrorForStep error_for) : fail_at_(fail_at), error_for_(std::move(error_for)) {}
 
-    // Every rename from one folder to another fails with EXDEV, as between
-    // two file systems.
+    // Every rename or link from one folder to another fails with EXDEV, as
+    // between two file systems.
     void cross_devices() { cross_devices_ = true; }
     // Unnamed files cannot be made, as on FAT.
     void no_unnamed_files() { no_unnamed_files_ = true; }
+    // Neither renames that refuse a taken name nor hard links, as on FAT
+    // through FUSE or exFAT.
+    void no_refusing_renames() { no_refusing_renames_ = true; }
+    // Each look gives a file a new inode number, as FAT does on each load.
+    void invent_identities() { invent_identities_ = true; }
     // The process ends at once with `_exit` at the step numbered `step`: before
     // it, or, for a write, after half its bytes.
     void die_at(int step) { die_at_ = step; }
@@ -32,26 +38,39 @@ public:
     // The name of the step that failed, or "" when none did.
     const std::string& failed_step() const { return failed_step_; }
 
+    int look_up(const std::string& path, survey::FileStatus& status) override;
+    int open_to_read(const std::string& path, int& fd) override;
+    int read_some(int fd, char* out, std::size_t size, std::size_t& got) override;
+    int status_of(int fd, survey::FileStatus& status) override;
+    int may_change_folder(const std::string& folder) override;
+
     int create_new(const std::string& path, const std::string& like, int& fd) override;
+    int create_unnamed(const std::string& folder, int& fd) override;
     int write_all(int fd, std::string_view bytes) override;
     int sync(int fd) override;
+    int sync_folder(const std::string& folder) override;
     int close(int fd) override;
-    int move_without_replacing(const std::string& from, const std::string& to) override;
-    int replace(const std::string& from, const std::string& to) override;
+    int rename_without_replacing(const std::string& from, const std::string& to) override;
+    int hard_link(const std::string& from, const std::string& to) override;
+    int rename_over(const std::string& from, const std::string& to) override;
     int remove(const std::string& path) override;
-    int create_unnamed(const std::string& folder, int& fd) override;
     int link_unnamed(int fd, const std::string& to) override;
 
 private:
     // The errno value to fail this step with, or 0 when it is not the one.
     int fails_now(const char* step);
+    bool crosses_devices(const std::string& from, const std::string& to) const;
+    void invent(survey::FileStatus& status);
 
     int fail_at_ = 0;
     ErrorForStep error_for_;
     bool cross_devices_ = false;
     bool no_unnamed_files_ = false;
+    bool no_refusing_renames_ = false;
+    bool invent_identities_ = false;
     int die_at_ = 0;
     int calls_ = 0;
+    std::uint64_t invented_ = 0;
     std::string failed_step_;
     survey::FileEffects& real_ = survey::system_file_effects();
 };

@@ -1,0 +1,379 @@
+#include "import/files/change.h"
+
+#include "import/files/file_error.h"
+#include "import/files/file_handle.h"
+#include "import/files/file_io.h"
+#include "import/files/one_move.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
+
+namespace survey {
+
+namespace {
+
+// How the live change made a move, which only it knows for sure.
+struct MadeMove {
+    bool copied = false;
+    FileIdentity source;  // the file copied
+};
+
+enum class UndoStep { Nothing, MoveBack, RemoveTarget };
+
+std::string because(int error)
+{
+    return std::string(" (") + std::strerror(error) + ").";
+}
+
+// The folders the moves `touched` picks change, each once.
+std::vector<std::string> move_folders(const IntentJournal& journal,
+                                      const std::vector<bool>& touched)
+{
+    std::vector<std::string> folders;
+    for (std::size_t i = 0; i < journal.moves.size(); ++i) {
+        const JournalMove& move = journal.moves[i];
+        if (!touched[i])
+            continue;
+        for (const std::string* path : {&move.from, &move.to}) {
+            std::string folder = parent_folder(*path);
+            if (std::find(folders.begin(), folders.end(), folder) == folders.end())
+                folders.push_back(std::move(folder));
+        }
+    }
+    return folders;
+}
+
+// Syncs each folder; returns the first that failed, with its errno value.
+int sync_folders(FileEffects& effects, const std::vector<std::string>& folders, std::string& failed)
+{
+    for (const std::string& folder : folders) {
+        if (const int error = effects.sync_folder(folder)) {
+            failed = folder;
+            return error;
+        }
+    }
+    return 0;
+}
+
+void sync_or_throw(FileEffects& effects, const std::vector<std::string>& folders)
+{
+    std::string failed;
+    if (const int error = sync_folders(effects, folders, failed))
+        throw file_error(error, failed);
+}
+
+// A look-up whose failure is an answer only when it says nothing is there (R8).
+bool present(FileEffects& effects, const std::string& path, FileStatus& status)
+{
+    const int error = effects.look_up(path, status);
+    if (error != 0 && !means_absent(error))
+        throw file_error(error, path);
+    return error == 0;
+}
+
+// For good, before the staged file goes: a journal without its staged file
+// reads as a change that committed (R7).
+int remove_journal(FileEffects& effects, const std::string& app_folder)
+{
+    const int error = effects.remove(journal_path(app_folder));
+    if (error != 0 && !means_absent(error))
+        return error;
+    return effects.sync_folder(app_folder);
+}
+
+// Whether each copied source goes: 0 or the errno value of a look that failed.
+using SourceCheck = std::function<int(std::size_t index, bool& goes)>;
+
+// Removes the sources `goes` picks, then the journal (R6, R7).
+std::optional<RuntimeError> remove_sources(FileEffects& effects, const std::string& app_folder,
+                                           const IntentJournal& journal, const SourceCheck& goes)
+{
+    std::string left;
+    std::vector<bool> removed(journal.moves.size());
+    for (std::size_t i = 0; i < journal.moves.size(); ++i) {
+        bool remove = false;
+        int error = goes(i, remove);
+        if (error == 0 && remove)
+            error = effects.remove(journal.moves[i].from);
+        removed[i] = remove && error == 0;
+        if (error != 0 && !means_absent(error))
+            left += " " + journal.moves[i].from + because(error);
+    }
+    if (!left.empty())
+        return RuntimeError::for_file(ErrorKind::PathFileAccessError, journal_path(app_folder))
+            .with_detail("The files were copied, but not every original could be removed from where it came from:" +
+                         left + " Remove them by hand, then start the program again.");
+    std::string failed;
+    if (const int error = sync_folders(effects, move_folders(journal, removed), failed))
+        return file_error(error, failed).with_detail(
+            "The files were copied, but the disk did not confirm that the originals are gone. Start the program "
+            "again to finish.");
+    // Should it stay, the next start only finishes again.
+    remove_journal(effects, app_folder);
+    return std::nullopt;
+}
+
+// Takes back the moves in reverse order, removes what a copy cut short
+// left, then the journal and the staged file (R7).
+std::optional<std::string> put_back(FileEffects& effects, const std::string& app_folder,
+                                    const IntentJournal& journal, const std::vector<UndoStep>& steps)
+{
+    std::string left;
+    std::vector<bool> touched(journal.moves.size());
+    for (std::size_t i = steps.size(); i-- > 0;) {
+        const JournalMove& move = journal.moves[i];
+        int error = 0;
+        if (steps[i] == UndoStep::MoveBack)
+            error = move_without_replacing(effects, move.to, move.from);
+        else if (steps[i] == UndoStep::RemoveTarget)
+            error = effects.remove(move.to);
+        touched[i] = steps[i] != UndoStep::Nothing;
+        if (error != 0)
+            left += " " + move.to + " could not be put back as " + move.from + because(error);
+    }
+    // A named copy cut short, by a crash or a failure to remove it, is this
+    // change's, whatever it holds.
+    for (std::size_t i = 0; i < journal.moves.size(); ++i) {
+        const std::string part = copy_in_progress_path(journal.moves[i].to);
+        FileStatus status;
+        if (effects.look_up(part, status) == 0 && effects.remove(part) == 0)
+            touched[i] = true;
+    }
+    std::string failed;
+    if (const int error = sync_folders(effects, move_folders(journal, touched), failed))
+        left += " The disk did not confirm the change to " + failed + because(error);
+    // The staged file stays with the journal, so that the next try still
+    // knows the change never committed.
+    if (!left.empty())
+        return "Not every file could be put back:" + left + " Move them back by hand, then start the program again.";
+    if (const int error = remove_journal(effects, app_folder))
+        return "Every file is back where it was, but " + journal_path(app_folder) + " could not be removed" +
+               because(error) + " The next start removes it.";
+    if (!journal.staged_path.empty() && effects.remove(journal.staged_path) == 0)
+        effects.sync_folder(parent_folder(journal.staged_path));
+    return std::nullopt;
+}
+
+RuntimeError with_undo_failure(const RuntimeError& cause, const std::optional<std::string>& left)
+{
+    if (!left)
+        return cause;
+    return cause.with_detail(cause.detail().empty() ? *left : cause.detail() + " " + *left);
+}
+
+// A change as its own process makes it, from the journal to the commit.
+class ChangeInProgress {
+public:
+    ChangeInProgress(FileEffects& effects, const std::string& app_folder, const Change& change)
+        : effects_(effects), app_folder_(app_folder), survey_(change.survey)
+    {
+        journal_.gpx_path = change.gpx_path;
+        if (survey_) {
+            journal_.survey_path = survey_->final_path();
+            journal_.staged_path = survey_->temp_path();
+            survey_->hand_over();
+        }
+        journal_.moves.reserve(change.moves.size());
+        for (const FileMove& move : change.moves)
+            journal_.moves.push_back({move.source, move.target()});
+        moves_ = &change.moves;
+    }
+
+    // R1, R2. Without moves the commit alone is the change, and needs no journal.
+    void begin()
+    {
+        if (journal_.moves.empty())
+            return;
+        if (survey_)
+            sync_or_throw(effects_, {parent_folder(journal_.staged_path)});
+        const std::string draft = journal_draft_path(app_folder_);
+        int fd = -1;
+        if (const int error = effects_.create_new(draft, {}, fd))
+            throw file_error(error, draft);
+        FileHandle file(effects_, fd);
+        int error = effects_.write_all(file.fd(), encode_journal(journal_));
+        if (error == 0)
+            error = effects_.sync(file.fd());
+        if (error == 0)
+            error = file.close();
+        // Nothing stands under the journal's name: the start before this
+        // change, under the same lock, saw to that.
+        if (error == 0)
+            error = effects_.rename_over(draft, journal_path(app_folder_));
+        if (error != 0) {
+            effects_.remove(draft);
+            throw file_error(error, journal_path(app_folder_));
+        }
+        journaled_ = true;
+        sync_or_throw(effects_, {app_folder_});
+    }
+
+    // R3, in the order the moves were listed, so that the first that fails
+    // is the one a check in that order would have found.
+    void make_moves(const MoveFailureText& failure_text)
+    {
+        for (std::size_t i = 0; i < moves_->size(); ++i) {
+            try {
+                made_.push_back(make_move((*moves_)[i]));
+            } catch (const RuntimeError& error) {
+                throw failure_text(error, i);
+            }
+        }
+    }
+
+    // R4, R5.
+    void commit()
+    {
+        sync_or_throw(effects_, move_folders(journal_, std::vector<bool>(journal_.moves.size(), true)));
+        if (!survey_)
+            return;
+        if (const int error = effects_.rename_over(journal_.staged_path, journal_.survey_path))
+            throw file_error(error, journal_.survey_path);
+        committed_ = true;
+    }
+
+    // R10: the change stands; only the disk's word on it is missing.
+    void confirm_commit()
+    {
+        if (!survey_)
+            return;
+        const std::string folder = parent_folder(journal_.survey_path);
+        if (const int error = effects_.sync_folder(folder))
+            throw file_error(error, folder)
+                .with_detail(journal_.survey_path + " holds the new records, but the disk did not confirm it "
+                             "stored them. Check the disk and start the program again before you import more.");
+    }
+
+    // R6, R7: the live change knows which moves it copied, and from which
+    // file; a card that gave that file a new inode number on a remount
+    // since (FAT does) still has its bytes.
+    std::optional<RuntimeError> finish()
+    {
+        if (!journaled_)
+            return std::nullopt;
+        return remove_sources(effects_, app_folder_, journal_, [this](std::size_t i, bool& goes) {
+            goes = false;
+            if (!made_[i].copied)
+                return 0;
+            const JournalMove& move = journal_.moves[i];
+            FileStatus now;
+            if (const int error = effects_.look_up(move.from, now))
+                return error;
+            goes = now.identity == made_[i].source;
+            return goes ? 0 : compare_files(effects_, move.from, move.to, goes);
+        });
+    }
+
+    std::optional<std::string> undo()
+    {
+        if (committed_)
+            return std::nullopt;
+        if (!journaled_) {
+            remove_staged();
+            return std::nullopt;
+        }
+        std::vector<UndoStep> steps(made_.size());
+        std::transform(made_.begin(), made_.end(), steps.begin(),
+                       [](const MadeMove& made) { return made.copied ? UndoStep::RemoveTarget : UndoStep::MoveBack; });
+        return put_back(effects_, app_folder_, journal_, steps);
+    }
+
+private:
+    MadeMove make_move(const FileMove& move)
+    {
+        const int error = move_without_replacing(effects_, move.source, move.target());
+        if (error == EXDEV)
+            return {true, copy_without_replacing(effects_, move)};
+        if (error != 0)
+            throw move_failure(error, move);
+        return {};
+    }
+
+    void remove_staged()
+    {
+        if (survey_)
+            effects_.remove(journal_.staged_path);
+    }
+
+    FileEffects& effects_;
+    const std::string& app_folder_;
+    StagedFile* survey_;
+    const std::vector<FileMove>* moves_;
+    IntentJournal journal_;
+    bool journaled_ = false;
+    bool committed_ = false;
+    std::vector<MadeMove> made_;
+};
+
+}  // namespace
+
+std::optional<RuntimeError> apply_change(FileEffects& effects, const std::string& app_folder, const Change& change,
+                                         const MoveFailureText& move_failure_text)
+{
+    ChangeInProgress applying(effects, app_folder, change);
+    try {
+        applying.begin();
+        applying.make_moves(move_failure_text);
+        applying.commit();
+    } catch (const RuntimeError& error) {
+        throw with_undo_failure(error, applying.undo());
+    } catch (...) {
+        applying.undo();
+        throw;
+    }
+    applying.confirm_commit();
+    return applying.finish();
+}
+
+MoveFound find_move(FileEffects& effects, const JournalMove& move)
+{
+    FileStatus source;
+    FileStatus target;
+    const bool from = present(effects, move.from, source);
+    const bool to = present(effects, move.to, target);
+    if (!to)
+        return from ? MoveFound::NotMade : MoveFound::Neither;
+    if (!from)
+        return MoveFound::Made;
+    bool same = false;
+    if (const int error = compare_files(effects, move.from, move.to, same))
+        throw file_error(error, move.to);
+    if (same)
+        return MoveFound::Copied;
+    return target.kind == EntryKind::File && target.size == 0 ? MoveFound::Reserved : MoveFound::Foreign;
+}
+
+bool change_committed(FileEffects& effects, const IntentJournal& journal)
+{
+    FileStatus staged;
+    if (!journal.staged_path.empty())
+        return !present(effects, journal.staged_path, staged);
+    const MoveFound archive = find_move(effects, journal.moves.front());
+    return archive == MoveFound::Made || archive == MoveFound::Copied;
+}
+
+std::optional<RuntimeError> finish_change(FileEffects& effects, const std::string& app_folder,
+                                          const IntentJournal& journal)
+{
+    // A start cannot trust that a source is the file once copied: only equal bytes tell.
+    return remove_sources(effects, app_folder, journal, [&](std::size_t i, bool& goes) {
+        goes = find_move(effects, journal.moves[i]) == MoveFound::Copied;
+        return 0;
+    });
+}
+
+std::optional<std::string> undo_change(FileEffects& effects, const std::string& app_folder,
+                                       const IntentJournal& journal)
+{
+    std::vector<UndoStep> steps;
+    for (const JournalMove& move : journal.moves) {
+        const MoveFound found = find_move(effects, move);
+        steps.push_back(found == MoveFound::Made                                           ? UndoStep::MoveBack
+                        : found == MoveFound::Copied || found == MoveFound::Reserved ? UndoStep::RemoveTarget
+                                                                                     : UndoStep::Nothing);
+    }
+    return put_back(effects, app_folder, journal, steps);
+}
+
+}  // namespace survey

@@ -1,0 +1,111 @@
+#pragma once
+
+#include "import/files/file_effects.h"
+#include "import/files/file_move.h"
+#include "import/files/intent_journal.h"
+#include "import/files/staged_file.h"
+#include "import/runtime_error.h"
+
+#include <cstddef>
+#include <functional>
+#include <optional>
+#include <string>
+#include <vector>
+
+// One all-or-nothing change to the program folder: an import (a staged
+// survey file and the photos' moves) or an archive (one move). Import,
+// archive and recovery all go through the functions below; none of them
+// sequences the steps itself.
+//
+// The states a change passes through, and what stands on disk in each:
+//   Staged     the new survey, whole and synced, under its temporary name.
+//   Journaled  the journal, naming the staged file and every move, under its
+//              own name. From here on a start that finds it acts on it.
+//   Moving     files renamed, or copied across file systems, one by one.
+//   Durable    every folder a move touched synced.
+//   Committed  the staged file renamed over survey.csv (an archive commits
+//              with its one move), and its folder synced.
+//   Finished   copied sources removed, then the journal.
+// A change that fails before it commits is undone: its moves put back in
+// reverse order, the journal removed, then the staged file.
+//
+// The rules that keep it safe, whatever instant the power goes:
+//   R1 The staged file and its folder are synced before the journal names
+//      it: a journal without its staged file means the change committed.
+//      (ChangeInProgress::begin)
+//   R2 The journal appears under its name only when whole: written and
+//      synced under a draft name, renamed, its folder synced, all before the
+//      first move. It carries a version and a checksum, so one under its
+//      name that does not decode is damage, never a cut: recovery refuses
+//      and keeps every file. (ChangeInProgress::begin, decode_journal)
+//   R3 A move never replaces a file, and a copy takes its name only once its
+//      bytes are synced. (move_without_replacing, copy_without_replacing)
+//   R4 Every move is durable before the commit. (ChangeInProgress::commit)
+//   R5 The commit is one rename, synced before anything after it: no source
+//      goes before the change has taken effect. (ChangeInProgress::commit)
+//   R6 A source goes only once its copy stands. The live change, which has
+//      just copied it, checks the source is still the file it copied; a
+//      start, when time has passed and a card may have changed, removes it
+//      only if its bytes equal the copy's. (finish_change)
+//   R7 The journal goes only when nothing is left to do, and an undo removes
+//      it, durably, before the staged file. (finish_change, undo_change)
+//   R8 Recovery decides on facts only: nothing is there only when a look-up
+//      says so (ENOENT, ENOTDIR); any other failed look-up, read or sync
+//      stops it with the journal kept, as does a folder of the change that
+//      is not there (a card taken out). (recover_locked, find_move)
+//   R9 Recovery never trusts a file's identity, which FAT makes up anew on
+//      each mount: which moves were made it tells from which names stand and
+//      from the bytes. (find_move)
+//   R10 Every failed sync before the commit fails the change, which is then
+//      undone; one after it keeps the journal, so the next start finishes.
+namespace survey {
+
+// What one change makes: the staged survey that commits it (none for an
+// archive) and the files it moves.
+struct Change {
+    std::string gpx_path;
+    StagedFile* survey = nullptr;
+    std::vector<FileMove> moves;
+};
+
+// What to tell the user when the move numbered `index` fails with `error`.
+using MoveFailureText = std::function<RuntimeError(const RuntimeError& error, std::size_t index)>;
+
+// Applies `change` to `app_folder`, which the caller holds locked. Throws a
+// RuntimeError naming what stopped it; every file is then as it was, or what
+// could not be put back is named, and the next start puts it back. Once
+// committed, returns what kept a copied source from going, naming each; the
+// journal then stays, for the next start to finish.
+std::optional<RuntimeError> apply_change(FileEffects& effects, const std::string& app_folder, const Change& change,
+                                         const MoveFailureText& move_failure_text);
+
+// What a start finds of one move of a change a crash interrupted (R8, R9).
+enum class MoveFound {
+    NotMade,   // the source only
+    Made,      // the target only: renamed
+    Copied,    // both, with the same bytes: a copy, or a hard link cut short
+    Reserved,  // the source, and an empty file at the target: a reservation
+    Foreign,   // both, with other bytes: the target is not this change's
+    // Neither: the source was never there (the change failed on it), or
+    // went by other hands. No move of this program makes a file vanish.
+    Neither,
+};
+MoveFound find_move(FileEffects& effects, const JournalMove& move);
+
+// Whether the change a journal names has committed (R1, R8).
+bool change_committed(FileEffects& effects, const IntentJournal& journal);
+
+// After a start finds a change committed: removes each copied source whose
+// bytes equal its copy's, then the journal. Returns what kept one from
+// going, naming each; the journal then stays.
+std::optional<RuntimeError> finish_change(FileEffects& effects, const std::string& app_folder,
+                                          const IntentJournal& journal);
+
+// After a start finds a change not committed: puts back every move it
+// finds made, removes the journal, then the staged file. Returns a sentence
+// naming each file that could not be put back; the journal and the staged
+// file then stay.
+std::optional<std::string> undo_change(FileEffects& effects, const std::string& app_folder,
+                                       const IntentJournal& journal);
+
+}  // namespace survey

@@ -1,0 +1,24 @@
+#pragma once
+
+#include "import/files/file_handle.h"
+
+#include <cstddef>
+#include <string>
+
+// Reading through the seam, each returning 0 or the errno value; writes go
+// through the seam's own `write_all`.
+namespace survey {
+
+// Up to `size` bytes into `out`, short only at the end of the file.
+int read_block(FileEffects& effects, int fd, char* out, std::size_t size, std::size_t& got);
+
+// The whole file at `path`, which must not be a symbolic link.
+int read_whole_file(FileEffects& effects, const std::string& path, std::string& bytes);
+
+// All of `from` into `to`.
+int copy_bytes(FileEffects& effects, int from, int to);
+
+// Whether the files at `one` and `other` hold the same bytes.
+int compare_files(FileEffects& effects, const std::string& one, const std::string& other, bool& same);
+
+}  // namespace survey

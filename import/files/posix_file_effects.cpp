@@ -1,0 +1,146 @@
+// The file-system seam on Linux: POSIX calls, with Linux's renameat2 for
+// renames that never replace a file and O_TMPFILE for copies with no name.
+#include "import/files/file_effects.h"
+
+#include <cerrno>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace survey {
+
+namespace {
+
+int errno_of(int result)
+{
+    return result == 0 ? 0 : errno;
+}
+
+FileStatus status_from(const struct stat& status)
+{
+    const EntryKind kind = S_ISREG(status.st_mode)   ? EntryKind::File
+                           : S_ISDIR(status.st_mode) ? EntryKind::Folder
+                                                     : EntryKind::Other;
+    return {kind,
+            {static_cast<std::uint64_t>(status.st_dev), static_cast<std::uint64_t>(status.st_ino)},
+            static_cast<std::uint64_t>(status.st_size)};
+}
+
+class PosixFileEffects : public FileEffects {
+public:
+    int look_up(const std::string& path, FileStatus& status) override
+    {
+        struct stat found;
+        if (::lstat(path.c_str(), &found) != 0)
+            return errno;
+        status = status_from(found);
+        return 0;
+    }
+
+    int open_to_read(const std::string& path, int& fd) override
+    {
+        fd = ::open(path.c_str(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC);
+        return fd < 0 ? errno : 0;
+    }
+
+    int read_some(int fd, char* out, std::size_t size, std::size_t& got) override
+    {
+        ssize_t now;
+        while ((now = ::read(fd, out, size)) < 0 && errno == EINTR) {
+        }
+        got = now > 0 ? static_cast<std::size_t>(now) : 0;
+        return now < 0 ? errno : 0;
+    }
+
+    int status_of(int fd, FileStatus& status) override
+    {
+        struct stat found;
+        if (::fstat(fd, &found) != 0)
+            return errno;
+        status = status_from(found);
+        return 0;
+    }
+
+    int may_change_folder(const std::string& folder) override
+    {
+        return errno_of(::faccessat(AT_FDCWD, folder.c_str(), W_OK | X_OK, AT_EACCESS));
+    }
+
+    int create_new(const std::string& path, const std::string& like, int& fd) override
+    {
+        fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+        if (fd < 0)
+            return errno;
+        struct stat model;
+        if (!like.empty() && ::stat(like.c_str(), &model) == 0)
+            ::fchmod(fd, model.st_mode & 07777);
+        return 0;
+    }
+
+    int create_unnamed(const std::string& folder, int& fd) override
+    {
+        fd = ::open(folder.c_str(), O_TMPFILE | O_WRONLY | O_CLOEXEC, 0644);
+        return fd < 0 ? errno : 0;
+    }
+
+    int write_all(int fd, std::string_view bytes) override
+    {
+        while (!bytes.empty()) {
+            const ssize_t written = ::write(fd, bytes.data(), bytes.size());
+            if (written < 0 && errno == EINTR)
+                continue;
+            if (written < 0)
+                return errno;
+            bytes.remove_prefix(static_cast<std::size_t>(written));
+        }
+        return 0;
+    }
+
+    int sync(int fd) override { return errno_of(::fsync(fd)); }
+
+    int sync_folder(const std::string& folder) override
+    {
+        const int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+        if (fd < 0)
+            return errno;
+        const int error = errno_of(::fsync(fd));
+        ::close(fd);
+        return error;
+    }
+
+    int close(int fd) override { return errno_of(::close(fd)); }
+
+    int rename_without_replacing(const std::string& from, const std::string& to) override
+    {
+        return errno_of(::renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), RENAME_NOREPLACE));
+    }
+
+    int hard_link(const std::string& from, const std::string& to) override
+    {
+        return errno_of(::link(from.c_str(), to.c_str()));
+    }
+
+    int rename_over(const std::string& from, const std::string& to) override
+    {
+        return errno_of(::rename(from.c_str(), to.c_str()));
+    }
+
+    int remove(const std::string& path) override { return errno_of(::unlink(path.c_str())); }
+
+    int link_unnamed(int fd, const std::string& to) override
+    {
+        // Through /proc, since naming the descriptor itself needs a privilege.
+        const std::string self = "/proc/self/fd/" + std::to_string(fd);
+        return errno_of(::linkat(AT_FDCWD, self.c_str(), AT_FDCWD, to.c_str(), AT_SYMLINK_FOLLOW));
+    }
+};
+
+}  // namespace
+
+FileEffects& system_file_effects()
+{
+    static PosixFileEffects effects;
+    return effects;
+}
+
+}  // namespace survey
