@@ -121,6 +121,10 @@ TEST_P(FaultInjection, EveryStepFailsLeavingEveryFileAsItWas)
             continue;
         }
         EXPECT_EQ(error->kind(), step_faults.at(step).kind) << "step " << k << ": " << error->what();
+        if (error->kind() == ErrorKind::DiskFull) {
+            EXPECT_NE(error->detail().find("no room left on the disk that holds /"), std::string::npos)
+                << "step " << k << ": " << error->what();
+        }
         // A failure after the commit leaves the change made, and says so.
         const Tree& undone = imported_.empty() ? before_ : after_import_;
         const Tree& done = imported_.empty() ? after_import_ : after_archive_;

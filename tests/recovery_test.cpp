@@ -8,7 +8,10 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cctype>
 #include <cerrno>
+#include <functional>
 #include <new>
 
 namespace fs = std::filesystem;
@@ -90,6 +93,151 @@ TEST_F(Recovery, ACopiedSourceUnderANewIdentityStillGoes)
     put_anew("p2.jpg", "another photo");
     EXPECT_EQ(survey::recover_interrupted_import(app().string()).outcome, RecoveryOutcome::Completed);
     EXPECT_EQ(read_file(phone() / "p2.jpg"), "another photo");
+}
+
+// A committed import whose card would not let its photo go: its journal
+// stays, and what the next start finds decides. Where it cannot be sure,
+// it refuses, changes nothing and keeps the journal.
+struct Interference {
+    const char* what;
+    std::function<void(const fs::path& root)> make;
+    // A look at the path below the root that ends so fails with EIO.
+    std::string failing_look;
+    survey::ErrorKind kind;
+    std::string path;  // below the root
+    // Whether a start can finish once the interference is taken away.
+    bool mendable;
+};
+
+// Looks at one path fail, as a card with a bad sector makes them.
+class FailingLook : public testing_support::FailingEffects {
+public:
+    explicit FailingLook(std::string path) : path_(std::move(path)) {}
+    int look_up(const std::string& path, survey::FileStatus& status) override
+    {
+        return !path_.empty() && path == path_ ? EIO : FailingEffects::look_up(path, status);
+    }
+
+private:
+    std::string path_;
+};
+
+void edit_journal(const fs::path& root, const std::function<void(std::string&)>& edit)
+{
+    const fs::path journal = root / "app" / "import-in-progress.journal";
+    std::string bytes = read_file(journal);
+    edit(bytes);
+    write_file(journal, bytes);
+}
+
+class NeverGuesses : public Recovery, public ::testing::WithParamInterface<Interference> {};
+
+TEST_P(NeverGuesses, RefusesKeepingEveryFileAndTheJournal)
+{
+    const Interference& interference = GetParam();
+    put_photos({"p1.jpg"});
+    CardKeepsItsFiles card;
+    ASSERT_FALSE(import(put_gpx(one_photo), card));
+    const fs::path root = app().parent_path();
+    interference.make(root);
+    const auto interfered = everything();
+
+    FailingLook looks(interference.failing_look.empty() ? "" : (root / interference.failing_look).string());
+    try {
+        survey::recover_interrupted_import(looks, app().string());
+        ADD_FAILURE() << interference.what << ": the start decided";
+    } catch (const survey::RuntimeError& error) {
+        EXPECT_EQ(error.kind(), interference.kind) << interference.what << ": " << error.what();
+        EXPECT_EQ(error.path(), (root / interference.path).string()) << interference.what;
+    }
+    EXPECT_EQ(everything(), interfered) << interference.what;
+    if (!interference.mendable)
+        return;
+    if (fs::exists(root / "card out"))
+        fs::rename(root / "card out", phone());
+    EXPECT_EQ(survey::recover_interrupted_import(app().string()).outcome, RecoveryOutcome::Completed);
+    EXPECT_FALSE(fs::exists(phone() / "p1.jpg")) << interference.what;
+    EXPECT_FALSE(fs::exists(journal())) << interference.what;
+}
+
+const std::string journal_below_root = "app/import-in-progress.journal";
+const auto no_change = [](const fs::path&) {};
+
+INSTANTIATE_TEST_SUITE_P(
+    Interferences, NeverGuesses,
+    ::testing::Values(
+        Interference{"empty journal", [](const fs::path& root) { edit_journal(root, [](std::string& b) { b.clear(); }); },
+                     "", survey::ErrorKind::PathFileAccessError, journal_below_root, false},
+        Interference{"journal of a newer version",
+                     [](const fs::path& root) { edit_journal(root, [](std::string& b) { b[b.find('\0') + 1] = '9'; }); },
+                     "", survey::ErrorKind::PathFileAccessError, journal_below_root, false},
+        Interference{"journal with a damaged end",
+                     [](const fs::path& root) { edit_journal(root, [](std::string& b) { b.back() ^= 1; }); }, "",
+                     survey::ErrorKind::PathFileAccessError, journal_below_root, false},
+        Interference{"journal with one byte of a path changed",
+                     [](const fs::path& root) {
+                         edit_journal(root, [](std::string& b) { b[b.rfind("p1.jpg")] = 'q'; });
+                     },
+                     "", survey::ErrorKind::PathFileAccessError, journal_below_root, false},
+        Interference{"failed look-up of the staged survey", no_change, "app/survey.csv.gpx-survey-import.tmp",
+                     survey::ErrorKind::DeviceIoError, "app/survey.csv.gpx-survey-import.tmp", true},
+        Interference{"failed look-up on the card", no_change, "phone/p1.jpg", survey::ErrorKind::DeviceIoError,
+                     "phone/p1.jpg", true},
+        Interference{"card taken out", [](const fs::path& root) { fs::rename(root / "phone", root / "card out"); },
+                     "", survey::ErrorKind::PathNotFound, "phone", true}),
+    [](const ::testing::TestParamInfo<Interference>& info) {
+        std::string name = info.param.what;
+        std::replace_if(name.begin(), name.end(), [](char c) { return !std::isalnum(static_cast<unsigned char>(c)); }, '_');
+        return name;
+    });
+
+// A card that reuses a removed file's inode number for a new one, as ext4
+// does: the start sees a different photo under the old name and number,
+// and only its bytes tell it is not the file copied.
+class ReusedIdentity : public testing_support::FailingEffects {
+public:
+    ReusedIdentity(std::string path, survey::FileIdentity identity) : path_(std::move(path)), identity_(identity) {}
+    int look_up(const std::string& path, survey::FileStatus& status) override
+    {
+        const int error = FailingEffects::look_up(path, status);
+        if (path == path_)
+            status.identity = identity_;
+        return error;
+    }
+
+private:
+    std::string path_;
+    survey::FileIdentity identity_;
+};
+
+TEST_F(Recovery, ANewPhotoUnderACopiedOnesNameAndInodeStays)
+{
+    put_photos({"p1.jpg"});
+    const std::string source = (phone() / "p1.jpg").string();
+    survey::FileStatus copied;
+    ASSERT_EQ(survey::system_file_effects().look_up(source, copied), 0);
+    CardKeepsItsFiles card;
+    ASSERT_FALSE(import(put_gpx(one_photo), card));
+    fs::remove(source);
+    write_file(source, "another photo");
+    ReusedIdentity reused(source, copied.identity);
+    EXPECT_EQ(survey::recover_interrupted_import(reused, app().string()).outcome, RecoveryOutcome::Completed);
+    EXPECT_EQ(read_file(source), "another photo");
+    EXPECT_FALSE(fs::exists(journal()));
+}
+
+// During the import, a failed look at a copied source keeps the journal, so
+// that a later start removes the source rather than forget it.
+TEST_F(Recovery, AFailedLookAtACopiedSourceLeavesItToTheNextStart)
+{
+    put_photos({"p1.jpg"});
+    FailingLook looks((phone() / "p1.jpg").string());
+    looks.cross_devices();
+    ASSERT_FALSE(import(put_gpx(one_photo), looks));
+    ASSERT_TRUE(fs::exists(journal()));
+    EXPECT_EQ(survey::recover_interrupted_import(app().string()).outcome, RecoveryOutcome::Completed);
+    EXPECT_FALSE(fs::exists(phone() / "p1.jpg"));
+    EXPECT_TRUE(fs::exists(app() / "photosound" / "p1.jpg"));
 }
 
 // The journal of a committed import could not be removed: the next import
