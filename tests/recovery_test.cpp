@@ -299,6 +299,60 @@ TEST_F(Recovery, ASourceGoesOnlyOnceItsCopyStands)
     EXPECT_TRUE(fs::exists(from));
 }
 
+// What a start does with one move of an interrupted import, from what
+// stands at its source and target alone: "-" is no file, "" an empty one.
+struct MoveLeft {
+    const char* what;
+    bool committed;
+    const char* from_before;
+    const char* to_before;
+    const char* from_after;
+    const char* to_after;
+};
+
+class EachMove : public Recovery, public ::testing::WithParamInterface<MoveLeft> {};
+
+TEST_P(EachMove, IsFinishedOrUndoneFromNamesAndBytes)
+{
+    const MoveLeft& left = GetParam();
+    const fs::path from = phone() / "p1.jpg";
+    const fs::path to = app() / "photosound" / "p1.jpg";
+    const fs::path staged = app() / "survey.csv.gpx-survey-import.tmp";
+    const auto put = [](const fs::path& path, const std::string& bytes) {
+        if (bytes != "-")
+            write_file(path, bytes);
+    };
+    const auto now = [](const fs::path& path) { return fs::exists(path) ? read_file(path) : std::string("-"); };
+    put(from, left.from_before);
+    put(to, left.to_before);
+    if (!left.committed)
+        write_file(staged, "new survey");
+    write_file(journal(), survey::encode_journal({(phone() / "t.gpx").string(), survey_csv().string(), staged.string(),
+                                                  {{from.string(), to.string()}}}));
+
+    const auto outcome = survey::recover_interrupted_import(app().string()).outcome;
+    EXPECT_EQ(outcome, left.committed ? RecoveryOutcome::Completed : RecoveryOutcome::Undone) << left.what;
+    EXPECT_EQ(now(from), left.from_after) << left.what;
+    EXPECT_EQ(now(to), left.to_after) << left.what;
+    EXPECT_FALSE(fs::exists(journal())) << left.what;
+    EXPECT_FALSE(fs::exists(staged)) << left.what;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Moves, EachMove,
+    ::testing::Values(MoveLeft{"not made", false, "A", "-", "A", "-"},
+                      MoveLeft{"renamed", false, "-", "A", "A", "-"},
+                      MoveLeft{"copied, or linked", false, "A", "A", "A", "-"},
+                      MoveLeft{"target reserved", false, "A", "", "A", "-"},
+                      MoveLeft{"source reserved by an undo", false, "", "A", "A", "-"},
+                      MoveLeft{"another file at the target", false, "A", "B", "A", "B"},
+                      MoveLeft{"source never there", false, "-", "-", "-", "-"},
+                      MoveLeft{"committed copy", true, "A", "A", "-", "A"},
+                      MoveLeft{"committed rename", true, "-", "A", "-", "A"},
+                      MoveLeft{"another file at a committed copy's source", true, "B", "A", "B", "A"},
+                      MoveLeft{"committed, never moved", true, "A", "-", "A", "-"}),
+    [](const ::testing::TestParamInfo<MoveLeft>& info) { return "row" + std::to_string(info.index); });
+
 // A start removes only a staged file of this program's own naming.
 TEST_F(Recovery, AStartLeavesOtherFilesBesideALinkedSurvey)
 {

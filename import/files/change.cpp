@@ -19,7 +19,7 @@ struct MadeMove {
     FileIdentity source;  // the file copied
 };
 
-enum class UndoStep { Nothing, MoveBack, RemoveTarget };
+enum class UndoStep { Nothing, MoveBack, MoveOverReservation, RemoveTarget };
 
 std::string because(int error)
 {
@@ -126,6 +126,8 @@ std::optional<std::string> put_back(FileEffects& effects, const std::string& app
         int error = 0;
         if (steps[i] == UndoStep::MoveBack)
             error = move_without_replacing(effects, move.to, move.from);
+        else if (steps[i] == UndoStep::MoveOverReservation)
+            error = effects.rename_over(move.to, move.from);
         else if (steps[i] == UndoStep::RemoveTarget)
             error = effects.remove(move.to);
         touched[i] = steps[i] != UndoStep::Nothing;
@@ -339,9 +341,12 @@ MoveFound find_move(FileEffects& effects, const JournalMove& move)
     bool same = false;
     if (const int error = compare_files(effects, move.from, move.to, same))
         throw file_error(error, move.to);
+    const auto empty = [](const FileStatus& status) { return status.kind == EntryKind::File && status.size == 0; };
     if (same)
         return MoveFound::Copied;
-    return target.kind == EntryKind::File && target.size == 0 ? MoveFound::Reserved : MoveFound::Foreign;
+    if (empty(target))
+        return MoveFound::Reserved;
+    return empty(source) ? MoveFound::MovingBack : MoveFound::Foreign;
 }
 
 bool change_committed(FileEffects& effects, const IntentJournal& journal)
@@ -370,6 +375,7 @@ std::optional<std::string> undo_change(FileEffects& effects, const std::string& 
     for (const JournalMove& move : journal.moves) {
         const MoveFound found = find_move(effects, move);
         steps.push_back(found == MoveFound::Made                                           ? UndoStep::MoveBack
+                        : found == MoveFound::MovingBack                             ? UndoStep::MoveOverReservation
                         : found == MoveFound::Copied || found == MoveFound::Reserved ? UndoStep::RemoveTarget
                                                                                      : UndoStep::Nothing);
     }

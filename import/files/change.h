@@ -85,6 +85,10 @@ enum class MoveFound {
     Made,      // the target only: renamed
     Copied,    // both, with the same bytes: a copy, or a hard link cut short
     Reserved,  // the source, and an empty file at the target: a reservation
+    // The target, and an empty file at the source: an undo's reservation.
+    // Empty files carry nothing to lose, so such a one counts as this
+    // program's.
+    MovingBack,
     Foreign,   // both, with other bytes: the target is not this change's
     // Neither: the source was never there (the change failed on it), or
     // went by other hands. No move of this program makes a file vanish.

@@ -13,8 +13,8 @@
 //   for many photos) tells whether any target name is taken. If one is, check_photo_moves below finds the
 //   first obstacle in file order before anything changes, so the journal
 //   never names a move onto a file that stood there before. Otherwise the
-//   moves are made in the order the photos were read, through
-//   JournaledMoves. The first move that fails names its own obstacle (the
+//   moves are made in the order the photos were read, as one change
+//   (change.h). The first move that fails names its own obstacle (the
 //   file system is looked at only then), and the moves before it, and only
 //   those, are undone; a crash at any instant is undone or finished by the
 //   next start from the journal.
