@@ -11,7 +11,7 @@ using survey::JournalFault;
 
 namespace {
 
-const IntentJournal journal{"/phone/track.gpx", "/app/survey.csv", "/app/survey.csv.tmp",
+const IntentJournal journal{"/phone/track.gpx", "/app/survey.csv", "/app/survey.csv.tmp", 0x0123456789abcdef,
                             {{"/phone/a b.jpg", "/app/photosound/a b.jpg"}, {"/phone/c.jpg", "/app/photosound/c.jpg"}}};
 
 TEST(IntentJournal, ReadsBackWhatWasWritten)
@@ -21,6 +21,7 @@ TEST(IntentJournal, ReadsBackWhatWasWritten)
     EXPECT_EQ(read.journal->gpx_path, journal.gpx_path);
     EXPECT_EQ(read.journal->survey_path, journal.survey_path);
     EXPECT_EQ(read.journal->staged_path, journal.staged_path);
+    EXPECT_EQ(read.journal->survey_checksum, journal.survey_checksum);
     ASSERT_EQ(read.journal->moves.size(), 2u);
     EXPECT_EQ(read.journal->moves[0].from, "/phone/a b.jpg");
     EXPECT_EQ(read.journal->moves[1].to, "/app/photosound/c.jpg");

@@ -1,5 +1,6 @@
 // What a change leaves when it cannot clean up after its commit, or meets
 // something other than a file-system error, and what the next start makes of it.
+#include "import/files/checksum.h"
 #include "import/files/intent_journal.h"
 #include "import/waypoint_import.h"
 #include "tests/support/failing_effects.h"
@@ -291,19 +292,25 @@ TEST_F(Recovery, ASourceGoesOnlyOnceItsCopyStands)
 {
     put_photos({"p1.jpg"});
     const std::string from = (phone() / "p1.jpg").string();
+    write_file(survey_csv(), "new survey");
     const survey::IntentJournal committed{(phone() / "t.gpx").string(), survey_csv().string(),
                                           survey_csv().string() + ".gpx-survey-import.tmp",
+                                          survey::checksum_of("new survey"),
                                           {{from, (app() / "photosound" / "p1.jpg").string()}}};
     write_file(journal(), survey::encode_journal(committed));
     EXPECT_EQ(survey::recover_interrupted_import(app().string()).outcome, RecoveryOutcome::Completed);
     EXPECT_TRUE(fs::exists(from));
 }
 
+// Where the new survey stands: still staged, in the survey file's place
+// (committed), or nowhere, its staged file's name lost in a power cut.
+enum class NewSurvey { Staged, Replaced, Lost };
+
 // What a start does with one move of an interrupted import, from what
 // stands at its source and target alone: "-" is no file, "" an empty one.
 struct MoveLeft {
     const char* what;
-    bool committed;
+    NewSurvey survey;
     const char* from_before;
     const char* to_before;
     const char* from_after;
@@ -325,13 +332,16 @@ TEST_P(EachMove, IsFinishedOrUndoneFromNamesAndBytes)
     const auto now = [](const fs::path& path) { return fs::exists(path) ? read_file(path) : std::string("-"); };
     put(from, left.from_before);
     put(to, left.to_before);
-    if (!left.committed)
+    write_file(survey_csv(), left.survey == NewSurvey::Replaced ? "new survey" : "old survey");
+    if (left.survey == NewSurvey::Staged)
         write_file(staged, "new survey");
     write_file(journal(), survey::encode_journal({(phone() / "t.gpx").string(), survey_csv().string(), staged.string(),
-                                                  {{from.string(), to.string()}}}));
+                                                  survey::checksum_of("new survey"), {{from.string(), to.string()}}}));
 
     const auto outcome = survey::recover_interrupted_import(app().string()).outcome;
-    EXPECT_EQ(outcome, left.committed ? RecoveryOutcome::Completed : RecoveryOutcome::Undone) << left.what;
+    const bool committed = left.survey == NewSurvey::Replaced;
+    EXPECT_EQ(outcome, committed ? RecoveryOutcome::Completed : RecoveryOutcome::Undone) << left.what;
+    EXPECT_EQ(read_file(survey_csv()), committed ? "new survey" : "old survey") << left.what;
     EXPECT_EQ(now(from), left.from_after) << left.what;
     EXPECT_EQ(now(to), left.to_after) << left.what;
     EXPECT_FALSE(fs::exists(journal())) << left.what;
@@ -340,17 +350,18 @@ TEST_P(EachMove, IsFinishedOrUndoneFromNamesAndBytes)
 
 INSTANTIATE_TEST_SUITE_P(
     Moves, EachMove,
-    ::testing::Values(MoveLeft{"not made", false, "A", "-", "A", "-"},
-                      MoveLeft{"renamed", false, "-", "A", "A", "-"},
-                      MoveLeft{"copied, or linked", false, "A", "A", "A", "-"},
-                      MoveLeft{"target reserved", false, "A", "", "A", "-"},
-                      MoveLeft{"source reserved by an undo", false, "", "A", "A", "-"},
-                      MoveLeft{"another file at the target", false, "A", "B", "A", "B"},
-                      MoveLeft{"source never there", false, "-", "-", "-", "-"},
-                      MoveLeft{"committed copy", true, "A", "A", "-", "A"},
-                      MoveLeft{"committed rename", true, "-", "A", "-", "A"},
-                      MoveLeft{"another file at a committed copy's source", true, "B", "A", "B", "A"},
-                      MoveLeft{"committed, never moved", true, "A", "-", "A", "-"}),
+    ::testing::Values(MoveLeft{"not made", NewSurvey::Staged, "A", "-", "A", "-"},
+                      MoveLeft{"renamed", NewSurvey::Staged, "-", "A", "A", "-"},
+                      MoveLeft{"copied, or linked", NewSurvey::Staged, "A", "A", "A", "-"},
+                      MoveLeft{"target reserved", NewSurvey::Staged, "A", "", "A", "-"},
+                      MoveLeft{"source reserved by an undo", NewSurvey::Staged, "", "A", "A", "-"},
+                      MoveLeft{"another file at the target", NewSurvey::Staged, "A", "B", "A", "B"},
+                      MoveLeft{"source never there", NewSurvey::Staged, "-", "-", "-", "-"},
+                      MoveLeft{"renamed, the staged survey lost", NewSurvey::Lost, "-", "A", "A", "-"},
+                      MoveLeft{"committed copy", NewSurvey::Replaced, "A", "A", "-", "A"},
+                      MoveLeft{"committed rename", NewSurvey::Replaced, "-", "A", "-", "A"},
+                      MoveLeft{"another file at a committed copy's source", NewSurvey::Replaced, "B", "A", "B", "A"},
+                      MoveLeft{"committed, never moved", NewSurvey::Replaced, "A", "-", "A", "-"}),
     [](const ::testing::TestParamInfo<MoveLeft>& info) { return "row" + std::to_string(info.index); });
 
 // A start removes only a staged file of this program's own naming.

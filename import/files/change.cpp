@@ -1,5 +1,6 @@
 #include "import/files/change.h"
 
+#include "import/files/checksum.h"
 #include "import/files/file_error.h"
 #include "import/files/file_handle.h"
 #include "import/files/file_io.h"
@@ -174,6 +175,7 @@ public:
         if (survey_) {
             journal_.survey_path = survey_->final_path();
             journal_.staged_path = survey_->temp_path();
+            journal_.survey_checksum = survey_->content_checksum();
             survey_->hand_over();
         }
         journal_.moves.reserve(change.moves.size());
@@ -187,8 +189,6 @@ public:
     {
         if (journal_.moves.empty())
             return;
-        if (survey_)
-            sync_or_throw(effects_, {parent_folder(journal_.staged_path)});
         const std::string draft = journal_draft_path(app_folder_);
         int fd = -1;
         if (const int error = effects_.create_new(draft, {}, fd))
@@ -328,6 +328,21 @@ std::optional<RuntimeError> apply_change(FileEffects& effects, const std::string
     return applying.finish();
 }
 
+namespace {
+
+// Without its staged file, a journal's survey either took the staged file's
+// place, or the staged file never reached the disk before a power cut (R1).
+bool survey_replaced(FileEffects& effects, const IntentJournal& journal)
+{
+    std::string survey;
+    const int error = read_whole_file(effects, journal.survey_path, survey);
+    if (error != 0 && !means_absent(error))
+        throw file_error(error, journal.survey_path);
+    return error == 0 && checksum_of(survey) == journal.survey_checksum;
+}
+
+}  // namespace
+
 MoveFound find_move(FileEffects& effects, const JournalMove& move)
 {
     FileStatus source;
@@ -353,7 +368,7 @@ bool change_committed(FileEffects& effects, const IntentJournal& journal)
 {
     FileStatus staged;
     if (!journal.staged_path.empty())
-        return !present(effects, journal.staged_path, staged);
+        return !present(effects, journal.staged_path, staged) && survey_replaced(effects, journal);
     const MoveFound archive = find_move(effects, journal.moves.front());
     return archive == MoveFound::Made || archive == MoveFound::Copied;
 }

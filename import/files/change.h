@@ -30,9 +30,12 @@
 // reverse order, the journal removed, then the staged file.
 //
 // The rules that keep it safe, whatever instant the power goes:
-//   R1 The staged file and its folder are synced before the journal names
-//      it: a journal without its staged file means the change committed.
-//      (ChangeInProgress::begin)
+//   R1 The staged file is synced before the journal names it, and the
+//      journal keeps the checksum of its bytes: a journal without its staged
+//      file means the change committed only when the survey file holds those
+//      bytes; else the staged file's name never reached the disk before a
+//      power cut, and the change is undone. This spares a folder sync.
+//      (StagedFile::write_and_sync, change_committed)
 //   R2 The journal appears under its name only when whole: written and
 //      synced under a draft name, renamed, its folder synced, all before the
 //      first move. It carries a version and a checksum, so one under its
@@ -96,7 +99,8 @@ enum class MoveFound {
 };
 MoveFound find_move(FileEffects& effects, const JournalMove& move);
 
-// Whether the change a journal names has committed (R1, R8).
+// Whether the change a journal names has committed: for an import, its
+// staged file gone and the survey file holding its bytes (R1, R8).
 bool change_committed(FileEffects& effects, const IntentJournal& journal);
 
 // After a start finds a change committed: removes each copied source whose

@@ -1,5 +1,7 @@
 #include "import/files/intent_journal.h"
 
+#include "import/files/checksum.h"
+
 #include <charconv>
 #include <cstdint>
 
@@ -13,15 +15,6 @@ constexpr std::string_view magic = "gpx-survey-import journal";
 constexpr std::string_view version = "2";
 constexpr std::string_view end_mark = "end";
 constexpr std::size_t checksum_digits = 16;
-
-// FNV-1a: any one byte changed, or any bytes swapped, changes it.
-std::uint64_t checksum_of(std::string_view bytes)
-{
-    std::uint64_t hash = 0xcbf29ce484222325;
-    for (const unsigned char byte : bytes)
-        hash = (hash ^ byte) * 0x100000001b3;
-    return hash;
-}
 
 std::string hex_of(std::uint64_t value)
 {
@@ -83,6 +76,7 @@ IntentJournal read_fields(FieldReader& in)
     journal.gpx_path = in.text();
     journal.survey_path = in.text();
     journal.staged_path = in.text();
+    journal.survey_checksum = in.number();
     const std::uint64_t count = in.number();
     for (std::uint64_t i = 0; in.ok() && i < count; ++i) {
         JournalMove move;
@@ -117,6 +111,7 @@ std::string encode_journal(const IntentJournal& journal)
     put(out, journal.gpx_path);
     put(out, journal.survey_path);
     put(out, journal.staged_path);
+    put(out, std::to_string(journal.survey_checksum));
     put(out, std::to_string(journal.moves.size()));
     for (const JournalMove& move : journal.moves) {
         put(out, move.from);

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -16,11 +17,13 @@ struct JournalMove {
 // Everything an import or an archive is about to change, on disk before the
 // first change, so that after a crash the next start can finish it or undo
 // it. The change commits when the staged survey file replaces the survey
-// file; an archive, which stages nothing, commits with its one move.
+// file, which then holds the bytes whose checksum the journal keeps; an
+// archive, which stages nothing, commits with its one move.
 struct IntentJournal {
     std::string gpx_path;
     std::string survey_path;  // empty for an archive
     std::string staged_path;  // empty for an archive
+    std::uint64_t survey_checksum = 0;
     std::vector<JournalMove> moves;
 };
 

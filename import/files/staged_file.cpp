@@ -1,5 +1,6 @@
 #include "import/files/staged_file.h"
 
+#include "import/files/checksum.h"
 #include "import/files/file_error.h"
 #include "import/files/file_queries.h"
 
@@ -66,6 +67,7 @@ void StagedFile::write_and_sync(std::string_view bytes)
         error = file_.close();
     if (error != 0)
         throw file_error(error, final_path_);
+    content_checksum_ = checksum_of(bytes);
 }
 
 }  // namespace survey

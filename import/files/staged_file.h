@@ -3,6 +3,7 @@
 #include "import/files/file_effects.h"
 #include "import/files/file_handle.h"
 
+#include <cstdint>
 #include <string>
 #include <string_view>
 
@@ -35,6 +36,8 @@ public:
     const std::string& temp_path() const { return temp_path_; }
     // Writes the whole content and waits until it is on disk.
     void write_and_sync(std::string_view bytes);
+    // The checksum of what was written, which the file it replaces holds once replaced.
+    std::uint64_t content_checksum() const { return content_checksum_; }
     // From here the change that renames it says what becomes of the temporary file.
     void hand_over() { handed_over_ = true; }
 
@@ -43,6 +46,7 @@ private:
     std::string final_path_;
     std::string temp_path_;
     FileHandle file_;
+    std::uint64_t content_checksum_ = 0;
     bool handed_over_ = false;
 };
 

@@ -359,12 +359,12 @@ void Form1Test::start_finishes_or_undoes_an_interrupted_import_data()
     QTest::addColumn<int>("dying_step");
     QTest::addColumn<QString>("note");
     QTest::addColumn<bool>("photos_moved");
-    // Staging the survey takes steps 1 to 5, the journal 6 to 11, the photos
-    // 12 to 15, their folders' syncs 16 and 17, the replace 18; then the
+    // Staging the survey takes steps 1 to 4, the journal 5 to 10, the photos
+    // 11 to 14, their folders' syncs 15 and 16, the replace 17; then the
     // folder's sync and the journal's removal.
-    QTest::newRow("after the first photo") << 13 << "The interrupted import of field-day.gpx has been undone: "
+    QTest::newRow("after the first photo") << 12 << "The interrupted import of field-day.gpx has been undone: "
                                                   "survey.csv and the photos are as they were before it." << false;
-    QTest::newRow("after the replace") << 19 << "The interrupted import of field-day.gpx has been completed: "
+    QTest::newRow("after the replace") << 18 << "The interrupted import of field-day.gpx has been completed: "
                                                "survey.csv holds its records and its photos are in photosound." << true;
 }
 
