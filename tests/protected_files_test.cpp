@@ -11,6 +11,7 @@
 #include <cstdlib>
 #include <functional>
 #include <grp.h>
+#include <iostream>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -179,6 +180,81 @@ TEST_F(ProtectedFiles, PhotosOnAnotherFileSystemAreCopiedThenRemoved)
     EXPECT_EQ(read_file(app() / "saveGPX" / "track.gpx"), one_photo_sighting);
     EXPECT_TRUE(fs::is_empty(card));
     fs::remove_all(card);
+}
+
+// A second ext4 volume made from an image, as a card; not mounted where
+// this machine cannot (it needs root and loop devices).
+class LoopCard {
+public:
+    explicit LoopCard(const fs::path& where) : image_(where / "card.img"), path_(where / "card")
+    {
+        fs::create_directories(path_);
+        const std::string image = "'" + image_.string() + "'";
+        const std::string command = "truncate -s 8M " + image + " && mkfs.ext4 -q -F " + image +
+                                    " >/dev/null 2>&1 && mount -o loop " + image + " '" + path_.string() +
+                                    "' >/dev/null 2>&1";
+        mounted_ = ::geteuid() == 0 && std::system(command.c_str()) == 0;
+    }
+    ~LoopCard()
+    {
+        if (mounted_)
+            std::system(("umount '" + path_.string() + "'").c_str());
+    }
+    LoopCard(const LoopCard&) = delete;
+    LoopCard& operator=(const LoopCard&) = delete;
+
+    bool mounted() const { return mounted_; }
+    const fs::path& path() const { return path_; }
+
+private:
+    fs::path image_;
+    fs::path path_;
+    bool mounted_ = false;
+};
+
+// A card that will not let its files go, so that an import's journal stays
+// after its commit.
+class CardKeepsItsFiles : public testing_support::FailingEffects {
+public:
+    explicit CardKeepsItsFiles(std::string card) : card_(std::move(card)) {}
+    int remove(const std::string& path) override
+    {
+        return path.starts_with(card_) ? EROFS : FailingEffects::remove(path);
+    }
+
+private:
+    std::string card_;
+};
+
+// Between a crash after the commit and the next start, the user replaces a
+// copied photo on the card by another; ext4 gives the new file the freed
+// inode number. Only the bytes tell it is not the file copied, and it stays.
+TEST_F(ProtectedFiles, ANewPhotoUnderACopiedOnesInodeOnACardStays)
+{
+    const LoopCard card(app().parent_path());
+    if (!card.mounted())
+        GTEST_SKIP() << "cannot mount an ext4 image as a card here: it needs root and loop devices";
+    const fs::path photo = card.path() / "p1.jpg";
+    write_file(photo, "JPEG of p1.jpg");
+    write_file(card.path() / "track.gpx", one_photo_sighting);
+    CardKeepsItsFiles keeps(card.path().string());
+    std::int16_t count = 0;
+    survey::import_waypoints(keeps, (card.path() / "track.gpx").string(), card.path().string() + "/",
+                             app().string(), count);
+    ASSERT_TRUE(fs::exists(app() / "import-in-progress.journal"));
+
+    const auto inode = [&photo] {
+        struct stat status {};
+        return ::stat(photo.c_str(), &status) == 0 ? status.st_ino : 0;
+    };
+    const ino_t copied = inode();
+    fs::remove(photo);
+    write_file(photo, "another photo");
+    if (inode() != copied)
+        std::cout << "note: the card gave the new photo another inode number this time\n";
+    EXPECT_EQ(survey::recover_interrupted_import(app().string()).outcome, survey::RecoveryOutcome::Completed);
+    EXPECT_EQ(read_file(photo), "another photo");
+    EXPECT_EQ(read_file(app() / "photosound" / "p1.jpg"), "JPEG of p1.jpg");
 }
 
 // Every rename fails, the undo's too: the message names the file left
