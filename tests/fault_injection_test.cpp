@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <array>
 #include <cerrno>
 #include <map>
 #include <sys/wait.h>
@@ -175,6 +176,53 @@ TEST_P(FaultInjection, DyingAtEveryStepLeavesBeforeOrAfter)
             ASSERT_FALSE(import_and_archive(real)) << "step " << k;
         }
         EXPECT_EQ(everything(), after_archive_) << "step " << k;
+    }
+}
+
+// How a child process that makes changes through effects dying at `step` ended.
+enum class ChildEnd { Died, Failed, Finished };
+
+template <typename Work>
+ChildEnd in_child_dying_at(FailingEffects effects, int step, Work work)
+{
+    const pid_t child = ::fork();
+    if (child == 0) {
+        effects.die_at(step);
+        ::_exit(work(effects) ? 2 : 1);
+    }
+    int status = 0;
+    if (child < 0 || ::waitpid(child, &status, 0) != child || !WIFEXITED(status))
+        return ChildEnd::Failed;
+    return std::array{ChildEnd::Died, ChildEnd::Failed, ChildEnd::Finished}.at(WEXITSTATUS(status));
+}
+
+// The start that finishes or undoes a change can die too, at any of its own
+// steps: the start after it still finds before or after.
+TEST_P(FaultInjection, DyingAgainWhileRecoveringLeavesBeforeOrAfter)
+{
+    const std::string app_folder = app().string();
+    const auto recover = [&app_folder](FailingEffects& effects) {
+        survey::recover_interrupted_import(effects, app_folder);
+        return true;
+    };
+    for (int k = 1; k <= steps_; ++k) {
+        restore_before();
+        ASSERT_EQ(in_child_dying_at(effects(), k, [this](FailingEffects& dying) { return !import_and_archive(dying); }),
+                  ChildEnd::Died)
+            << "step " << k;
+        const Tree crashed = everything();
+        for (int again = 1;; ++again) {
+            testing_support::restore(app().parent_path(), crashed);
+            const ChildEnd recovering = in_child_dying_at(effects(), again, recover);
+            ASSERT_NE(recovering, ChildEnd::Failed) << "step " << k << ", recovery step " << again;
+            FailingEffects last = effects();
+            survey::recover_interrupted_import(last, app_folder);
+            const Tree now = everything();
+            ASSERT_TRUE(now == before_ || now == after_import_ || now == after_archive_)
+                << "step " << k << ", recovery step " << again;
+            if (recovering == ChildEnd::Finished)
+                break;
+        }
     }
 }
 
