@@ -9,9 +9,9 @@
 
 void Form1::Form_Load()
 {
-    view_.show_gpx_path({});
-    view_.show_done({});
-    view_.show_read_button(read_button_);
+    view_.set_lblGPXfile({});
+    view_.set_lblDone({});
+    view_.set_Command1(command1_state_);
     app_folder_ = view_.program_folder();
     core_.make_current_folder(app_folder_);
     try {
@@ -30,14 +30,14 @@ void Form1::cmdBrowse_Click()
     if (!chosen)
         return;
     gpx_path_ = std::move(*chosen);
-    view_.show_gpx_path(gpx_path_);
+    view_.set_lblGPXfile(gpx_path_);
     gpx_name_ = core_.stored_name(gpx_path_);
     gpx_folder_ = gpx_path_.substr(0, gpx_path_.size() - gpx_name_.size());
     // The dialog may have moved the current folder.
     core_.make_current_folder(app_folder_);
-    if (read_button_ == ReadButton::Hidden)
-        read_button_ = ReadButton::Enabled;
-    view_.show_read_button(read_button_);
+    if (command1_state_ == Command1State::Hidden)
+        command1_state_ = Command1State::Enabled;
+    view_.set_Command1(command1_state_);
 }
 
 void Form1::Command1_Click()
@@ -51,10 +51,10 @@ void Form1::Command1_Click()
     imported_path_ = gpx_path_;
     imported_name_ = gpx_name_;
     view_.beep();
-    view_.show_done(done_text(obs_count_));
+    view_.set_lblDone(done_text(obs_count_));
     // One import a run.
-    read_button_ = ReadButton::Disabled;
-    view_.show_read_button(read_button_);
+    command1_state_ = Command1State::Disabled;
+    view_.set_Command1(command1_state_);
 }
 
 void Form1::Form_Unload()

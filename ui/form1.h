@@ -33,7 +33,7 @@ private:
     std::string gpx_folder_;
     std::string gpx_name_;
     std::int16_t obs_count_ = 0;
-    ReadButton read_button_ = ReadButton::Hidden;
+    Command1State command1_state_ = Command1State::Hidden;
     // What the import read, so that browsing afterwards cannot change what is archived.
     std::string imported_path_;
     std::string imported_name_;

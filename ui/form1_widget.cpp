@@ -98,21 +98,21 @@ std::optional<std::string> Form1Widget::choose_gpx_file()
     return file_system_path(chosen);
 }
 
-void Form1Widget::show_gpx_path(const std::string& path)
+void Form1Widget::set_lblGPXfile(const std::string& path)
 {
     lblGPXfile->setText(display_path(path));
     lblGPXfile->setToolTip(lblGPXfile->text());
 }
 
-void Form1Widget::show_done(const std::string& text)
+void Form1Widget::set_lblDone(const std::string& text)
 {
     lblDone->setText(text_of(text));
 }
 
-void Form1Widget::show_read_button(ReadButton state)
+void Form1Widget::set_Command1(Command1State state)
 {
-    Command1->setVisible(state != ReadButton::Hidden);
-    Command1->setEnabled(state != ReadButton::Disabled);
+    Command1->setVisible(state != Command1State::Hidden);
+    Command1->setEnabled(state != Command1State::Disabled);
 }
 
 void Form1Widget::show_error(const std::string& text)

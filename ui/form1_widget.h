@@ -30,9 +30,9 @@ private:
 
     std::string program_folder() override;
     std::optional<std::string> choose_gpx_file() override;
-    void show_gpx_path(const std::string& path) override;
-    void show_done(const std::string& text) override;
-    void show_read_button(ReadButton state) override;
+    void set_lblGPXfile(const std::string& path) override;
+    void set_lblDone(const std::string& text) override;
+    void set_Command1(Command1State state) override;
     void show_error(const std::string& text) override;
     void show_information(const std::string& text) override;
     void beep() override;

@@ -66,7 +66,7 @@ public:
     std::vector<std::optional<std::string>> dialog_answers;  // nothing: cancelled
     std::optional<std::string> lblGPXfile;
     std::optional<std::string> lblDone;
-    std::optional<ReadButton> Command1;
+    std::optional<Command1State> Command1;
     std::vector<std::string> errors;
     std::vector<std::string> notes;
     int beeps = 0;
@@ -82,9 +82,9 @@ public:
         dialog_answers.erase(dialog_answers.begin());
         return answer;
     }
-    void show_gpx_path(const std::string& path) override { lblGPXfile = path; }
-    void show_done(const std::string& text) override { lblDone = text; }
-    void show_read_button(ReadButton state) override { Command1 = state; }
+    void set_lblGPXfile(const std::string& path) override { lblGPXfile = path; }
+    void set_lblDone(const std::string& text) override { lblDone = text; }
+    void set_Command1(Command1State state) override { Command1 = state; }
     void show_error(const std::string& text) override { errors.push_back(text); }
     void show_information(const std::string& text) override { notes.push_back(text); }
     void beep() override { ++beeps; }
@@ -123,7 +123,7 @@ protected:
 TEST_F(Form1Test, StartsWithOnlyBrowseShowing)
 {
     load();
-    EXPECT_EQ(view.Command1, ReadButton::Hidden);
+    EXPECT_EQ(view.Command1, Command1State::Hidden);
     EXPECT_EQ(view.lblGPXfile, "");
     EXPECT_EQ(view.lblDone, "");
     EXPECT_EQ(form.app_folder(), app);
@@ -154,7 +154,7 @@ TEST_P(ChoosingAFile, RevealsTheReadButton)
     EXPECT_EQ(view.lblGPXfile, choice.path);
     EXPECT_EQ(form.gpx_name(), choice.stored_name);
     EXPECT_EQ(form.gpx_folder(), choice.gpx_folder);
-    EXPECT_EQ(view.Command1, ReadButton::Enabled);
+    EXPECT_EQ(view.Command1, Command1State::Enabled);
     EXPECT_EQ(core.current_folder, app);
 }
 
@@ -171,7 +171,7 @@ TEST_F(Form1Test, CancelBeforeAnyChoiceChangesNothing)
 {
     load();
     form.cmdBrowse_Click();
-    EXPECT_EQ(view.Command1, ReadButton::Hidden);
+    EXPECT_EQ(view.Command1, Command1State::Hidden);
     EXPECT_EQ(view.lblGPXfile, "");
     EXPECT_EQ(form.gpx_folder(), "");
 }
@@ -183,7 +183,7 @@ TEST_F(Form1Test, CancelAfterAChoiceKeepsIt)
     form.cmdBrowse_Click();
     EXPECT_EQ(view.lblGPXfile, gpx);
     EXPECT_EQ(form.gpx_name(), "field-day.gpx");
-    EXPECT_EQ(view.Command1, ReadButton::Enabled);
+    EXPECT_EQ(view.Command1, Command1State::Enabled);
 }
 
 TEST_F(Form1Test, ImportReportsTheCountAndArchivesAtClose)
@@ -193,7 +193,7 @@ TEST_F(Form1Test, ImportReportsTheCountAndArchivesAtClose)
     EXPECT_TRUE(view.errors.empty());
     EXPECT_EQ(view.lblDone, done_2);
     EXPECT_EQ(view.beeps, 1);
-    EXPECT_EQ(view.Command1, ReadButton::Disabled);
+    EXPECT_EQ(view.Command1, Command1State::Disabled);
     EXPECT_EQ(form.obs_count(), 2);
 
     form.Form_Unload();
@@ -207,7 +207,7 @@ TEST_F(Form1Test, ImportOfNoRecordReportsZeroAndArchivesNothing)
 {
     import_sample(0);
     EXPECT_EQ(view.lblDone, "Completed, 0 transit observations imported to database.");
-    EXPECT_EQ(view.Command1, ReadButton::Disabled);
+    EXPECT_EQ(view.Command1, Command1State::Disabled);
     form.Form_Unload();
     EXPECT_TRUE(core.archives.empty());
     EXPECT_TRUE(view.errors.empty());
@@ -220,7 +220,7 @@ TEST_F(Form1Test, ImportErrorIsShownAndNothingChanges)
     EXPECT_EQ(view.errors, std::vector<std::string>{"Type mismatch\nfield-day.gpx, line 2\n\nLine 2 should start a waypoint."});
     EXPECT_EQ(view.beeps, 0);
     EXPECT_EQ(view.lblDone, "");
-    EXPECT_EQ(view.Command1, ReadButton::Enabled);
+    EXPECT_EQ(view.Command1, Command1State::Enabled);
     EXPECT_EQ(form.obs_count(), 0);
 
     form.Form_Unload();
@@ -236,7 +236,7 @@ TEST_F(Form1Test, BrowsingAfterImportArchivesTheImportedFile)
     browse_to(other);
     EXPECT_EQ(view.lblGPXfile, other);
     EXPECT_EQ(form.gpx_name(), "other.gpx");
-    EXPECT_EQ(view.Command1, ReadButton::Disabled);
+    EXPECT_EQ(view.Command1, Command1State::Disabled);
 
     form.Form_Unload();
     EXPECT_EQ(core.archives, std::vector<std::string>{gpx + " | field-day.gpx | " + app});
@@ -329,7 +329,7 @@ TEST_F(Form1Test, AStartThatCannotPutAFileBackSaysWhich)
     load();
     EXPECT_EQ(view.errors, std::vector<std::string>{"File already exists\n" + app + "/photosound/p1.jpg"});
     EXPECT_TRUE(view.notes.empty());
-    EXPECT_EQ(view.Command1, ReadButton::Hidden);
+    EXPECT_EQ(view.Command1, Command1State::Hidden);
 }
 
 }  // namespace
