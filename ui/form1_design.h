@@ -28,8 +28,11 @@ inline constexpr TwipsRect Command1_place{10440, 720, 1455, 255};
 inline constexpr TwipsRect Label1_place{1200, 1080, 5535, 495};
 inline constexpr TwipsRect lblDone_place{1080, 1920, 11775, 375};
 
-// lblDone: pure red, bold.
+// lblDone: bold, in pure red.
 inline constexpr std::string_view lblDone_font = "Comic Sans MS";
 inline constexpr double lblDone_points = 9.75;
+inline constexpr struct {
+    int red, green, blue;
+} lblDone_colour{255, 0, 0};
 
 }  // namespace form1_design

@@ -3,6 +3,7 @@
 #include "ui/caption_fit.h"
 #include "ui/done_text.h"
 #include "ui/file_system_path.h"
+#include "ui/form1_design.h"
 #include "ui/twips_layout.h"
 
 #include <QCloseEvent>
@@ -61,7 +62,8 @@ void Form1Widget::create_controls()
     done_font.setBold(true);
     lblDone->setFont(done_font);
     QPalette red_text = lblDone->palette();
-    red_text.setColor(QPalette::WindowText, QColor(255, 0, 0));
+    const auto& colour = form1_design::lblDone_colour;
+    red_text.setColor(QPalette::WindowText, QColor(colour.red, colour.green, colour.blue));
     lblDone->setPalette(red_text);
 
     // The read button comes first in tab order, as the design has it.
