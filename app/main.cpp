@@ -1,11 +1,11 @@
-#include "ui/form1.h"
+#include "ui/form1_widget.h"
 
 #include <QApplication>
 
 int main(int argc, char* argv[])
 {
     QApplication app(argc, argv);
-    Form1 window;
+    Form1Widget window;
     window.show();
     return app.exec();
 }

@@ -1,18 +1,15 @@
 #include "ui/error_text.h"
 
-#include "ui/file_system_path.h"
+#include "ui/path_name.h"
 
-#include <QFileInfo>
-
-QString error_text(const survey::RuntimeError& error, const QString& gpx_path)
+std::string error_text(const survey::RuntimeError& error, const std::string& gpx_path)
 {
-    const std::string_view kind = survey::error_message(error.kind());
-    QString text = QString::fromUtf8(kind.data(), static_cast<qsizetype>(kind.size()));
+    std::string text(survey::error_message(error.kind()));
     if (error.line() > 0)
-        text += "\n" + QFileInfo(gpx_path).fileName() + ", line " + QString::number(error.line());
+        text += "\n" + name_of(gpx_path) + ", line " + std::to_string(error.line());
     if (!error.path().empty())
-        text += "\n" + display_path(error.path());
+        text += "\n" + error.path();
     if (!error.detail().empty())
-        text += "\n\n" + QString::fromStdString(error.detail());
+        text += "\n\n" + error.detail();
     return text;
 }

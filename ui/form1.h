@@ -1,55 +1,40 @@
 #pragma once
 
-#include "ui/desktop_services.h"
-
-#include <QWidget>
+#include "ui/form1_view.h"
+#include "ui/import_core.h"
 
 #include <cstdint>
 #include <string>
 
-class QLabel;
-class QPushButton;
-
-// The program's one window: choose a GPX file, import it, and archive it
-// when the window closes.
-class Form1 : public QWidget {
-    Q_OBJECT
-
+// The program's one window, whatever toolkit draws it: choose a GPX file,
+// import it, and archive it when the window closes. A view calls the
+// handlers on its events; Form1 tells the view what to show.
+class Form1 {
 public:
-    explicit Form1(DesktopServices services = real_desktop(), QWidget* parent = nullptr);
-
-protected:
-    void closeEvent(QCloseEvent* event) override;
-
-private slots:
-    void cmdBrowse_Click();
-    void Command1_Click();
-
-private:
-    // The tests read the form state; the controls they find by object name.
-    friend class Form1Test;
+    Form1(ImportCore& core, Form1View& view) : core_(core), view_(view) {}
 
     void Form_Load();
+    void cmdBrowse_Click();
+    void Command1_Click();
     void Form_Unload();
-    void create_controls();
-    void place_controls();
 
-    DesktopServices services_;
+    const std::string& app_folder() const { return app_folder_; }
+    const std::string& gpx_folder() const { return gpx_folder_; }
+    const std::string& gpx_name() const { return gpx_name_; }
+    std::int16_t obs_count() const { return obs_count_; }
 
-    QPushButton* cmdBrowse;
-    QLabel* lblGPXfile;
-    QPushButton* Command1;
-    QLabel* Label1;
-    QLabel* lblDone;
+private:
+    ImportCore& core_;
+    Form1View& view_;
 
-    std::string app_folder;
-    // The chosen path as the file system has its bytes; the label shows it
-    // as text, which cannot hold every name a file system can.
-    std::string gpx_path;
-    std::string gpx_folder;
-    std::string gpx_name;
-    std::int16_t obs_count = 0;
+    std::string app_folder_;
+    // The chosen path; the view shows it in lblGPXfile.
+    std::string gpx_path_;
+    std::string gpx_folder_;
+    std::string gpx_name_;
+    std::int16_t obs_count_ = 0;
+    Command1State command1_state_ = Command1State::Hidden;
     // What the import read, so that browsing afterwards cannot change what is archived.
-    std::string imported_path;
-    std::string imported_name;
+    std::string imported_path_;
+    std::string imported_name_;
 };

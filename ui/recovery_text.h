@@ -2,8 +2,8 @@
 
 #include "import/waypoint_import.h"
 
-#include <QString>
+#include <string>
 
 // One sentence that tells the user what the start did about an import or
 // archive a crash had interrupted.
-QString recovery_text(const survey::Recovery& recovery);
+std::string recovery_text(const survey::Recovery& recovery);

@@ -1,14 +1,8 @@
 #pragma once
 
-#include <QRect>
+#include "ui/form1_design.h"
 
-// A control's place as the window's design gives it, in twips.
-struct TwipsRect {
-    int left;
-    int top;
-    int width;
-    int height;
-};
+#include <QRect>
 
 // 15 twips a pixel, times `scale`, which grows the whole design alike when
 // the platform's font is wider than the one it was drawn for.
