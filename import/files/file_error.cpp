@@ -20,8 +20,7 @@ ErrorKind kind_of(int error)
     case EEXIST:
     case ENOTEMPTY: return ErrorKind::FileAlreadyExists;
     case ENAMETOOLONG: return ErrorKind::BadFileName;
-    case ENOSPC:
-    case EDQUOT: return ErrorKind::DiskFull;
+    case ENOSPC: return ErrorKind::DiskFull;
     case EIO:
     case EFBIG: return ErrorKind::DeviceIoError;
     default: return ErrorKind::PathFileAccessError;
