@@ -91,13 +91,13 @@ int FailingEffects::write_all(int fd, std::string_view bytes)
 int FailingEffects::sync(int fd)
 {
     const int error = fails_now("sync");
-    return error ? error : real_.sync(fd);
+    return error || syncs_skip_the_disk_ ? error : real_.sync(fd);
 }
 
 int FailingEffects::sync_folder(const std::string& folder)
 {
     const int error = fails_now("sync folder");
-    return error ? error : real_.sync_folder(folder);
+    return error || syncs_skip_the_disk_ ? error : real_.sync_folder(folder);
 }
 
 int FailingEffects::close(int fd)

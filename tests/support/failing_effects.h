@@ -30,6 +30,9 @@ public:
     void no_refusing_renames() { no_refusing_renames_ = true; }
     // Each look gives a file a new inode number, as FAT does on each load.
     void invent_identities() { invent_identities_ = true; }
+    // Syncs succeed without waiting for the disk: for runs whose power
+    // cuts a model decides, where the wait would only cost time.
+    void syncs_skip_the_disk() { syncs_skip_the_disk_ = true; }
     // The process ends at once with `_exit` at the step numbered `step`: before
     // it, or, for a write, after half its bytes.
     void die_at(int step) { die_at_ = step; }
@@ -68,6 +71,7 @@ private:
     bool no_unnamed_files_ = false;
     bool no_refusing_renames_ = false;
     bool invent_identities_ = false;
+    bool syncs_skip_the_disk_ = false;
     int die_at_ = 0;
     int calls_ = 0;
     std::uint64_t invented_ = 0;

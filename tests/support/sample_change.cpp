@@ -9,9 +9,9 @@ using survey::RecoveryOutcome;
 const std::vector<Devices> every_devices = {Devices::Same, Devices::Cross, Devices::CrossToFat,
                                             Devices::SameOnFuseFat, Devices::CrossToFuseFat};
 
-std::string devices_name(const ::testing::TestParamInfo<Devices>& info)
+std::string name_of(Devices devices)
 {
-    switch (info.param) {
+    switch (devices) {
     case Devices::Same: return "SameDevice";
     case Devices::Cross: return "CrossDevice";
     case Devices::CrossToFat: return "CrossDeviceWithoutUnnamedFiles";
@@ -19,6 +19,11 @@ std::string devices_name(const ::testing::TestParamInfo<Devices>& info)
     case Devices::CrossToFuseFat: return "CrossDeviceToFuseFat";
     }
     return "";
+}
+
+std::string devices_name(const ::testing::TestParamInfo<Devices>& info)
+{
+    return name_of(info.param);
 }
 
 void SampleChange::SetUp()
@@ -61,35 +66,48 @@ std::optional<survey::RuntimeError> SampleChange::import_and_archive(survey::Fil
     return std::nullopt;
 }
 
-SampleChange::Tree SampleChange::expect_recovered(const survey::Recovery& recovery, const std::string& where)
+std::string SampleChange::tree_name(const Tree& tree) const
+{
+    if (tree == before_)
+        return "the tree before the import";
+    if (tree == after_import_)
+        return "the tree after the import";
+    if (tree == after_archive_)
+        return "the tree after the archive";
+    return "a tree neither before nor after:" + tree_in_words(tree);
+}
+
+bool SampleChange::expect_recovered(const survey::Recovery& recovery, const std::string& where)
 {
     const Tree now = everything();
-    EXPECT_TRUE(now == before_ || now == after_import_ || now == after_archive_) << where;
+    const bool known = now == before_ || now == after_import_ || now == after_archive_;
+    const std::string left = "\nrecovery left " + tree_name(now);
+    EXPECT_TRUE(known) << where << left;
     // What the start tells the user matches what it did.
-    if (recovery.outcome == RecoveryOutcome::Completed) {
-        EXPECT_NE(now, before_) << where;
-    }
-    if (recovery.outcome == RecoveryOutcome::Undone) {
-        EXPECT_NE(now, after_archive_) << where;
-    }
+    EXPECT_FALSE(recovery.outcome == RecoveryOutcome::Completed && now == before_)
+        << where << left << ", said Completed";
+    EXPECT_FALSE(recovery.outcome == RecoveryOutcome::Undone && now == after_archive_)
+        << where << left << ", said Undone";
     // A journal cut short names nothing yet.
     if (!recovery.gpx_path.empty()) {
         EXPECT_EQ(recovery.archive,
                   now == after_archive_ || (recovery.outcome == RecoveryOutcome::Undone && now == after_import_))
-            << where;
+            << where << left;
     }
-    return now;
+    return known;
 }
 
-void SampleChange::expect_user_can_go_on(const Tree& now, survey::FileEffects& effects, const std::string& where)
+void SampleChange::expect_user_can_go_on(survey::FileEffects& effects, const std::string& where)
 {
     imported_.clear();
+    const Tree now = everything();
     if (now == after_import_) {
         survey::archive_gpx(effects, (phone() / "field-day.gpx").string(), "field-day.gpx", app().string());
     } else if (now == before_) {
         ASSERT_FALSE(import_and_archive(effects)) << where;
     }
-    EXPECT_EQ(everything(), after_archive_) << where;
+    const Tree end = everything();
+    EXPECT_TRUE(end == after_archive_) << where << "\ngoing on from " << tree_name(now) << " left " << tree_name(end);
 }
 
 }  // namespace testing_support

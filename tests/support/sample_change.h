@@ -4,7 +4,6 @@
 #include "tests/support/failing_effects.h"
 #include "tests/support/import_fixture.h"
 
-#include <map>
 #include <optional>
 #include <string>
 #include <vector>
@@ -19,13 +18,14 @@ namespace testing_support {
 enum class Devices { Same, Cross, CrossToFat, SameOnFuseFat, CrossToFuseFat };
 
 extern const std::vector<Devices> every_devices;
+std::string name_of(Devices devices);
 std::string devices_name(const ::testing::TestParamInfo<Devices>& info);
 
 // The sample imported and then archived, by renames or by copies, with the
 // trees before, between and after; and what a start after a crash must do.
 class SampleChange : public ImportFixture, public ::testing::WithParamInterface<Devices> {
 protected:
-    using Tree = std::map<std::string, std::string>;
+    using Tree = testing_support::Tree;
 
     void SetUp() override;
 
@@ -37,11 +37,13 @@ protected:
 
     void restore_before() { restore(app().parent_path(), before_); }
 
-    // After a start's `recovery`, every file is as before the import, after
-    // it or after the archive, as the outcome says; the tree it found is returned.
-    Tree expect_recovered(const survey::Recovery& recovery, const std::string& where);
-    // From the recovered `now`, importing and archiving through `effects` reaches the end.
-    void expect_user_can_go_on(const Tree& now, survey::FileEffects& effects, const std::string& where);
+    // Which of the trees above `tree` is, in words, or what it holds when it is none.
+    std::string tree_name(const Tree& tree) const;
+    // After a start's `recovery`, whether every file is as before the import,
+    // after it or after the archive, as the outcome says.
+    bool expect_recovered(const survey::Recovery& recovery, const std::string& where);
+    // From there, importing and archiving through `effects` reaches the end.
+    void expect_user_can_go_on(survey::FileEffects& effects, const std::string& where);
 
     Tree before_;
     Tree imported_;
