@@ -16,12 +16,12 @@ std::string name_below(const std::filesystem::path& root, const std::string& pat
     if (path.empty())
         return path;
     std::filesystem::path name = std::filesystem::path(path).lexically_normal().lexically_relative(root);
-    return name.has_filename() ? name.string() : name.parent_path().string();
+    return name.has_filename() ? name.generic_string() : name.parent_path().generic_string();
 }
 
 std::string folder_of(const std::string& name)
 {
-    return std::filesystem::path(name).parent_path().string();
+    return std::filesystem::path(name).parent_path().generic_string();
 }
 
 // The names of a file system and the bytes of each file they name.

@@ -1,6 +1,7 @@
 #include "tests/support/temp_folder.h"
 
 #include <fstream>
+#include <random>
 #include <iterator>
 #include <stdexcept>
 #include <cstdlib>
@@ -9,10 +10,14 @@ namespace testing_support {
 
 TempFolder::TempFolder()
 {
-    std::string pattern = (std::filesystem::temp_directory_path() / "survey-test-XXXXXX").string();
-    if (!::mkdtemp(pattern.data()))
-        throw std::runtime_error("cannot make a temporary folder");
-    path_ = pattern;
+    // A name no other test takes: create_directory makes it only where none stands.
+    std::random_device seed;
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        path_ = std::filesystem::temp_directory_path() / ("survey-test-" + std::to_string(seed()));
+        if (std::filesystem::create_directory(path_))
+            return;
+    }
+    throw std::runtime_error("cannot make a temporary folder");
 }
 
 TempFolder::~TempFolder()
@@ -44,7 +49,7 @@ Tree snapshot(const std::filesystem::path& root)
     Tree entries;
     for (const auto& entry : std::filesystem::recursive_directory_iterator(root)) {
         // As the iterator names it: relative() would ask the disk about each folder on the way.
-        const std::string name = entry.path().lexically_relative(root).string();
+        const std::string name = entry.path().lexically_relative(root).generic_string();
         entries[name] =
             entry.is_regular_file() ? std::string(file_mark) + read_file(entry.path()) : std::string(folder_mark);
     }
