@@ -92,22 +92,30 @@ INSTANTIATE_TEST_SUITE_P(
                  ErrorKind::FileAlreadyExists, "imported before"}),
     [](const ::testing::TestParamInfo<Obstacle>& info) { return "row" + std::to_string(info.index); });
 
-// The window passes the path as the dialog gave it, with "\" separators.
-TEST(WindowsPaths, ABackslashPathImports)
+// The window passes the path as the dialog gave it, with "\" separators;
+// and a folder deep enough passes the 260 characters older calls stop at.
+TEST(WindowsPaths, BackslashAndLongPathsImport)
 {
-    testing_support::TempFolder root;
-    const fs::path app = root.path() / "app";
-    const fs::path phone = root.path() / "phone";
-    fs::create_directories(app / "photosound");
-    fs::create_directories(phone);
-    write_file(phone / "p1.jpg", "JPEG of p1.jpg");
-    write_file(phone / "track.gpx", one_photo_sighting);
-    std::string gpx = (phone / "track.gpx").string();
-    std::replace(gpx.begin(), gpx.end(), '/', '\\');
-    std::int16_t count = 0;
-    survey::import_waypoints(gpx, survey::parent_folder(gpx) + "\\", app.string(), count);
-    EXPECT_EQ(count, 1);
-    EXPECT_EQ(read_file(app / "photosound" / "p1.jpg"), "JPEG of p1.jpg");
+    for (const std::size_t depth : {0, 12}) {
+        testing_support::TempFolder root;
+        fs::path deep = root.path();
+        for (std::size_t level = 0; level < depth; ++level)
+            deep /= "a folder named at some length";
+        const fs::path app = deep / "app";
+        const fs::path phone = deep / "phone";
+        ASSERT_TRUE(fs::create_directories(app / "photosound"));
+        fs::create_directories(phone);
+        write_file(phone / "p1.jpg", "JPEG of p1.jpg");
+        write_file(phone / "track.gpx", one_photo_sighting);
+        std::string gpx = (phone / "track.gpx").string();
+        std::replace(gpx.begin(), gpx.end(), '/', '\\');
+        ASSERT_EQ(depth > 0, gpx.size() > 260);
+        std::int16_t count = 0;
+        survey::import_waypoints(gpx, survey::parent_folder(gpx) + "\\", app.string(), count);
+        EXPECT_EQ(count, 1) << depth;
+        EXPECT_EQ(read_file(app / "photosound" / "p1.jpg"), "JPEG of p1.jpg") << depth;
+        EXPECT_EQ(read_file(app / "survey.csv"), "14/02/2014,51.5,-0.25,Alpha,7,unset,unset,0,p1.jpg\r\n") << depth;
+    }
 }
 
 TEST(WindowsPaths, FolderOfAPath)
