@@ -140,8 +140,12 @@ std::optional<std::string> put_back(FileEffects& effects, const std::string& app
     for (std::size_t i = 0; i < journal.moves.size(); ++i) {
         const std::string part = copy_in_progress_path(journal.moves[i].to);
         FileStatus status;
-        if (effects.look_up(part, status) == 0 && effects.remove(part) == 0)
-            touched[i] = true;
+        int error = effects.look_up(part, status);
+        if (error == 0)
+            error = effects.remove(part);
+        touched[i] = error == 0;
+        if (error != 0 && !means_absent(error))
+            left += " " + part + " could not be removed" + because(error);
     }
     std::string failed;
     if (const int error = sync_folders(effects, move_folders(journal, touched), failed))
