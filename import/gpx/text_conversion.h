@@ -25,12 +25,19 @@ bool is_numeric(std::string_view text);
 // Other text is a Type mismatch; a value beyond a double is an Overflow.
 double text_to_double(std::string_view text);
 
+// Fails as text_to_double would, converting only text that may lie beyond a
+// double, for values read on every waypoint and written only by a few.
+void check_double(std::string_view text);
+
 // Rounds to nearest, ties to even; outside -32768..32767 is an Overflow.
 std::int16_t text_to_int16(std::string_view text);
 
 // At most 15 significant digits, plain decimals below 1e15, "." as the only
 // separator, since a "," would split the survey column.
 std::string double_to_text(double value);
+void append_double(std::string& out, double value);
+
+void append_int16(std::string& out, std::int16_t value);
 
 struct CalendarDate {
     int year;
@@ -44,5 +51,6 @@ CalendarDate text_to_date(std::string_view text);
 
 // dd/mm/yyyy whatever the machine's locale, so every survey file reads alike.
 std::string date_to_text(const CalendarDate& date);
+void append_date(std::string& out, const CalendarDate& date);
 
 }  // namespace survey
