@@ -39,14 +39,14 @@ std::string_view trim_spaces(std::string_view text)
     return text.substr(first, text.find_last_not_of(' ') - first + 1);
 }
 
-std::size_t skip_sign(std::string_view text, std::size_t at)
+const char* skip_sign(const char* at, const char* end)
 {
-    return at < text.size() && (text[at] == '+' || text[at] == '-') ? at + 1 : at;
+    return at != end && (*at == '+' || *at == '-') ? at + 1 : at;
 }
 
-std::size_t skip_digits(std::string_view text, std::size_t at)
+const char* skip_digits(const char* at, const char* end)
 {
-    while (at < text.size() && is_digit(text[at]))
+    while (at != end && is_digit(*at))
         ++at;
     return at;
 }
@@ -62,26 +62,27 @@ struct NumberText {
 std::optional<NumberText> number_core(std::string_view text)
 {
     const std::string_view core = trim_spaces(text);
-    std::size_t at = skip_sign(core, 0);
-    const std::size_t whole_end = skip_digits(core, at);
-    std::size_t digits = whole_end - at;
+    const char* const end = core.data() + core.size();
+    const char* at = skip_sign(core.data(), end);
+    const char* const whole_end = skip_digits(at, end);
+    std::ptrdiff_t digits = whole_end - at;
     at = whole_end;
-    const bool whole = at == core.size();
-    if (at < core.size() && core[at] == '.') {
-        const std::size_t fraction_end = skip_digits(core, at + 1);
+    const bool whole = at == end;
+    if (at != end && *at == '.') {
+        const char* const fraction_end = skip_digits(at + 1, end);
         digits += fraction_end - at - 1;
         at = fraction_end;
     }
     if (digits == 0)
         return std::nullopt;
-    const bool has_exponent = at < core.size() && (core[at] == 'e' || core[at] == 'E');
+    const bool has_exponent = at != end && (*at == 'e' || *at == 'E');
     if (has_exponent) {
-        const std::size_t exponent_start = skip_sign(core, at + 1);
-        at = skip_digits(core, exponent_start);
+        const char* const exponent_start = skip_sign(at + 1, end);
+        at = skip_digits(exponent_start, end);
         if (at == exponent_start)
             return std::nullopt;
     }
-    if (at != core.size())
+    if (at != end)
         return std::nullopt;
     return NumberText{core, whole, has_exponent};
 }
@@ -111,8 +112,7 @@ long leading_power(std::string_view core)
     if (mantissa_end < core.size()) {
         long exponent = 0;
         const std::string_view text = core.substr(mantissa_end + 1);
-        const std::size_t digits_start = skip_sign(text, 0);
-        for (char c : text.substr(digits_start))
+        for (char c : std::string_view(skip_sign(text.data(), text.data() + text.size()), text.data() + text.size()))
             exponent = std::min(exponent * 10 + (c - '0'), 1'000'000L);
         power += text.front() == '-' ? -exponent : exponent;
     }
@@ -278,13 +278,14 @@ void append_int16(std::string& out, std::int16_t value)
 
 namespace {
 
-int parse_digits(std::string_view text)
+// The digits of `text` from `from`, `count` of them, as a number.
+int parse_digits(std::string_view text, std::size_t from, std::size_t count)
 {
     int value = 0;
-    for (char c : text) {
-        if (c < '0' || c > '9')
+    for (std::size_t at = from; at < from + count; ++at) {
+        if (!is_digit(text[at]))
             throw RuntimeError(ErrorKind::TypeMismatch);
-        value = value * 10 + (c - '0');
+        value = value * 10 + (text[at] - '0');
     }
     return value;
 }
@@ -306,8 +307,7 @@ CalendarDate text_to_date(std::string_view text)
 {
     if (text.size() != 10 || text[4] != '-' || text[7] != '-')
         throw RuntimeError(ErrorKind::TypeMismatch);
-    const CalendarDate date{parse_digits(text.substr(0, 4)), parse_digits(text.substr(5, 2)),
-                            parse_digits(text.substr(8, 2))};
+    const CalendarDate date{parse_digits(text, 0, 4), parse_digits(text, 5, 2), parse_digits(text, 8, 2)};
     if (date.year < 100 || date.month < 1 || date.month > 12 || date.day < 1 ||
         date.day > days_in_month(date.year, date.month))
         throw RuntimeError(ErrorKind::TypeMismatch);

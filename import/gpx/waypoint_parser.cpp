@@ -23,6 +23,16 @@ struct SightingState {
     std::string skin_label = unset;
     std::int16_t tally = 0;
     std::string photos;
+
+    // In place, keeping the texts' room for the next sighting.
+    void reset()
+    {
+        subject = unset;
+        c_label = unset;
+        skin_label = unset;
+        tally = 0;
+        photos.clear();
+    }
 };
 
 // Where and when the current waypoint was recorded. The coordinates are
@@ -285,7 +295,7 @@ private:
                             sighting_.subject, aux_value, sighting_.c_label, sighting_.skin_label, sighting_.tally,
                             sighting_.photos.empty() ? std::string_view("none") : sighting_.photos},
                            plan_.survey_text);
-        sighting_ = SightingState{};
+        sighting_.reset();
         step_up(plan_.record_count, too_many_sightings);
     }
 
