@@ -1,5 +1,8 @@
 #pragma once
 
+#include "import/runtime_error.h"
+
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <string>
@@ -11,12 +14,24 @@
 // "." and year-month-day.
 namespace survey {
 
+// The cuts are made several times in every waypoint, so they are inline.
+
 // 1-based position of the first `needle` in `text`, or 0 when absent.
-std::ptrdiff_t instr(std::string_view text, std::string_view needle);
+inline std::ptrdiff_t instr(std::string_view text, std::string_view needle)
+{
+    const std::size_t found = text.find(needle);
+    return found == std::string_view::npos ? 0 : static_cast<std::ptrdiff_t>(found) + 1;
+}
 
 // `length` characters of `text` from the 1-based `start`, fewer where the
 // text ends first. A start below 1 or a negative length is an Invalid argument.
-std::string_view mid(std::string_view text, std::ptrdiff_t start, std::ptrdiff_t length);
+inline std::string_view mid(std::string_view text, std::ptrdiff_t start, std::ptrdiff_t length)
+{
+    if (start < 1 || length < 0)
+        throw RuntimeError(ErrorKind::InvalidArgument);
+    const std::size_t from = std::min(static_cast<std::size_t>(start - 1), text.size());
+    return text.substr(from, static_cast<std::size_t>(length));
+}
 
 // Number text: optional spaces, an optional sign, digits with at most one
 // ".", an optional exponent, optional spaces.
