@@ -2,7 +2,6 @@
 
 #include "import/runtime_error.h"
 
-#include <algorithm>
 #include <bit>
 #include <cstdint>
 
@@ -25,10 +24,10 @@ struct ChunkEnd {
 // 16 (all of them where SSE2 is missing) one at a time.
 constexpr std::size_t lane_count = 16;
 
-// Bit i set where byte i of the 16 at `at` is `c`.
-std::uint32_t lanes_equal(__m128i bytes, char c)
+// Bit i set where byte i of the 16 in `lanes` is `c`.
+std::uint32_t lanes_equal(__m128i lanes, char c)
 {
-    return static_cast<std::uint32_t>(_mm_movemask_epi8(_mm_cmpeq_epi8(bytes, _mm_set1_epi8(c))));
+    return static_cast<std::uint32_t>(_mm_movemask_epi8(_mm_cmpeq_epi8(lanes, _mm_set1_epi8(c))));
 }
 
 // The bits set in a 16-bit mask. Mostly none or one, the chunk's own line
@@ -183,9 +182,9 @@ std::uint8_t split_on_spaces(const std::string& mystring, std::vector<std::strin
 {
     const SpacePieces pieces(mystring);
     a.resize(pieces.count());
-    std::size_t i = 0;
+    std::size_t filled = 0;
     pieces.visit_pieces([&](std::string_view piece) {
-        a[i++].assign(piece);
+        a[filled++].assign(piece);
         return false;
     });
     std::uint8_t kept = 0;
