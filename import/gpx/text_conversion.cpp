@@ -98,8 +98,9 @@ long leading_power(std::string_view core)
     if (mantissa_end < core.size()) {
         long exponent = 0;
         const std::string_view text = core.substr(mantissa_end + 1);
-        for (char c : std::string_view(skip_sign(text.data(), text.data() + text.size()), text.data() + text.size()))
-            exponent = std::min(exponent * 10 + (c - '0'), 1'000'000L);
+        const char* const end = text.data() + text.size();
+        for (const char* at = skip_sign(text.data(), end); at != end; ++at)
+            exponent = std::min(exponent * 10 + (*at - '0'), 1'000'000L);
         power += text.front() == '-' ? -exponent : exponent;
     }
     return power;
