@@ -12,9 +12,9 @@ namespace survey {
 
 // Reads chunks: the bytes up to a tab or NUL, which ends the chunk and throws
 // away the byte after it, or up to the end of the stream. Line feeds stay in
-// the chunk. A chunk is a view into the stream's block, copied only when it
-// crosses into the next block, so reading costs no allocation in the common
-// case; a view lasts until the stream moves on.
+// the chunk. A chunk is a view into the stream's block, copied only when it,
+// or the byte its tab drops, runs past the block, so reading costs no
+// allocation in the common case; a view lasts until the next read.
 class ChunkReader {
 public:
     explicit ChunkReader(ByteStream& stream_no) : stream_no_(stream_no) {}
