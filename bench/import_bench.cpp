@@ -1,6 +1,8 @@
 // How fast a GPX file imports, against what the file system alone needs for
-// the same reads, writes and renames.
+// the same reads, writes and renames; and how fast it is read, against a
+// plain scan for the tabs of the same bytes.
 #include "import/gpx/chunk_reader.h"
+#include "import/files/file_effects.h"
 #include "import/files/gpx_file.h"
 #include "import/files/program_folders.h"
 #include "import/waypoint_import.h"
@@ -11,7 +13,10 @@
 #include <benchmark/benchmark.h>
 
 #include <algorithm>
+#include <chrono>
+#include <cstring>
 #include <fcntl.h>
+#include <limits>
 #include <filesystem>
 #include <stdexcept>
 #include <unistd.h>
@@ -20,6 +25,12 @@ namespace fs = std::filesystem;
 using testing_support::TempFolder;
 
 namespace {
+
+// 1092 sightings of 5 waypoints is 32,761 chunks in all, about 900 KB.
+constexpr int typical_sightings = 1092;
+// The waypoint count limit: 6553 sightings of 5 is 32,765 waypoints.
+constexpr int largest_sightings = 6553;
+constexpr int photo_count = 820;
 
 // Coordinates as long as the phone app writes them.
 gpx::Fix fix_for(int n)
@@ -45,6 +56,15 @@ std::string photo_name(int n)
     return "IMG_" + std::to_string(100000 + n) + ".jpg";
 }
 
+// A file that imports: `sightings`, the first `photos` of them with a photo each.
+std::string gpx_text(int sightings, int photos)
+{
+    std::string text = gpx::header();
+    for (int n = 0; n < sightings; ++n)
+        text += sighting(n, n < photos ? photo_name(n) : "");
+    return text + gpx::track();
+}
+
 // A program folder and a phone folder holding a GPX of `sightings`, the
 // first `photos` of them with a photo each.
 struct Setup {
@@ -58,10 +78,7 @@ struct Setup {
     {
         fs::create_directories(app / "photosound");
         fs::create_directories(phone);
-        std::string text = gpx::header();
-        for (int n = 0; n < sightings; ++n)
-            text += sighting(n, n < photos ? photo_name(n) : "");
-        testing_support::write_file(gpx_path, text + gpx::track());
+        testing_support::write_file(gpx_path, gpx_text(sightings, photos));
         for (int n = 0; n < photos; ++n)
             testing_support::write_file(phone / photo_name(n), "jpeg");
     }
@@ -104,24 +121,85 @@ std::size_t read_whole(const fs::path& path)
     return total;
 }
 
-// The same reads, synced write and renames with no parsing at all.
-void run_floor(benchmark::State& state, int sightings, int photos)
+void write_synced(const fs::path& path, std::string_view bytes)
 {
-    const Setup setup(sightings, photos);
-    std::int16_t obs_count = 0;
-    survey::import_waypoints(setup.gpx_path.string(), setup.phone.string() + "/", setup.app.string(), obs_count);
-    const std::string survey_text = testing_support::read_file(survey::survey_path(setup.app.string()));
-    setup.return_photos();
-    const std::string temp = setup.app / "floor.tmp";
+    const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    if (fd < 0 || ::write(fd, bytes.data(), bytes.size()) < 0 || ::fsync(fd) != 0)
+        throw std::runtime_error("floor write failed");
+    ::close(fd);
+}
+
+// The reads, writes and renames of an import with no parsing at all: the
+// survey it writes, and a journal as long as the photo list.
+class Floor {
+public:
+    explicit Floor(const Setup& setup) : setup_(setup)
+    {
+        std::int16_t obs_count = 0;
+        survey::import_waypoints(setup.gpx_path.string(), setup.phone.string() + "/", setup.app.string(),
+                                 obs_count);
+        survey_text_ = testing_support::read_file(survey::survey_path(setup.app.string()));
+        setup.return_photos();
+        for (int n = 0; n < setup.photos; ++n)
+            journal_text_ += (setup.phone / photo_name(n)).string() + '\0';
+    }
+
+    // One synced write and the renames.
+    void plain() const
+    {
+        benchmark::DoNotOptimize(read_whole(setup_.gpx_path));
+        write_synced(temp_, survey_text_);
+        move_photos();
+        fs::rename(temp_, survey_);
+    }
+
+    // The syncs a crash-safe import must make besides: a journal before the
+    // first move, on disk with its folder; the photo folders after the
+    // moves; the program folder after the survey's rename and after the
+    // journal goes. Folders are read only for copies across file systems,
+    // which these moves are not.
+    void crash_safe() const
+    {
+        benchmark::DoNotOptimize(read_whole(setup_.gpx_path));
+        write_synced(temp_, survey_text_);
+        const std::string app = setup_.app.string();
+        if (setup_.photos > 0) {
+            write_synced(journal_, journal_text_);
+            survey::flush_folder(app);
+            move_photos();
+            survey::flush_folder(setup_.phone.string());
+            survey::flush_folder((setup_.app / "photosound").string());
+        }
+        fs::rename(temp_, survey_);
+        survey::flush_folder(app);
+        if (setup_.photos > 0) {
+            fs::remove(journal_);
+            survey::flush_folder(app);
+        }
+    }
+
+private:
+    void move_photos() const
+    {
+        for (int n = 0; n < setup_.photos; ++n)
+            fs::rename(setup_.phone / photo_name(n), setup_.app / "photosound" / photo_name(n));
+    }
+
+    const Setup& setup_;
+    std::string survey_text_;
+    std::string journal_text_;
+    fs::path temp_ = setup_.app / "floor.tmp";
+    fs::path survey_ = setup_.app / "floor.csv";
+    fs::path journal_ = setup_.app / "floor.journal";
+};
+
+template <typename Step>
+void run_floor(benchmark::State& state, Step step)
+{
+    const Setup setup(typical_sightings, photo_count);
+    const Floor floor(setup);
     for (auto _ : state) {
-        benchmark::DoNotOptimize(read_whole(setup.gpx_path));
-        const int fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-        if (fd < 0 || ::write(fd, survey_text.data(), survey_text.size()) < 0 || ::fsync(fd) != 0)
-            throw std::runtime_error("floor write failed");
-        ::close(fd);
-        for (int n = 0; n < photos; ++n)
-            fs::rename(setup.phone / photo_name(n), setup.app / "photosound" / photo_name(n));
-        fs::rename(temp, setup.app / "floor.csv");
+        step(floor);
         state.PauseTiming();
         setup.return_photos();
         state.ResumeTiming();
@@ -134,12 +212,6 @@ double fastest(const std::vector<double>& times)
 {
     return *std::min_element(times.begin(), times.end());
 }
-
-// 1092 sightings of 5 waypoints is 32,761 chunks in all, about 900 KB.
-constexpr int typical_sightings = 1092;
-// The waypoint count limit: 6553 sightings of 5 is 32,765 waypoints.
-constexpr int largest_sightings = 6553;
-constexpr int photo_count = 820;
 
 void BM_ImportNoPhotos(benchmark::State& state)
 {
@@ -155,9 +227,63 @@ BENCHMARK(BM_ImportWithPhotos)->Unit(benchmark::kMillisecond)->ComputeStatistics
 
 void BM_FileSystemFloorWithPhotos(benchmark::State& state)
 {
-    run_floor(state, typical_sightings, photo_count);
+    run_floor(state, [](const Floor& floor) { floor.plain(); });
 }
 BENCHMARK(BM_FileSystemFloorWithPhotos)->Unit(benchmark::kMillisecond)->ComputeStatistics("min", fastest);
+
+void BM_CrashSafeFloorWithPhotos(benchmark::State& state)
+{
+    run_floor(state, [](const Floor& floor) { floor.crash_safe(); });
+}
+BENCHMARK(BM_CrashSafeFloorWithPhotos)->Unit(benchmark::kMillisecond)->ComputeStatistics("min", fastest);
+
+double seconds_of(const auto& step)
+{
+    const auto start = std::chrono::steady_clock::now();
+    step();
+    return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+}
+
+// Times the steps in turn on every iteration, each followed by `reset`,
+// untimed, and keeps the fastest of each: a neighbour's load then slows each
+// alike. The first step's time is the iteration's.
+std::vector<double> fastest_in_turns(benchmark::State& state, const auto& reset, const auto&... steps)
+{
+    std::vector<double> fastest(sizeof...(steps), std::numeric_limits<double>::infinity());
+    const auto timed = [&reset](const auto& step) {
+        const double seconds = seconds_of(step);
+        reset();
+        return seconds;
+    };
+    for (auto _ : state) {
+        const double turn[] = {timed(steps)...};
+        for (std::size_t i = 0; i < fastest.size(); ++i)
+            fastest[i] = std::min(fastest[i], turn[i]);
+        state.SetIterationTime(turn[0]);
+    }
+    return fastest;
+}
+
+// The photo import against both floors, in turns.
+void BM_ImportAgainstFloors(benchmark::State& state)
+{
+    const Setup setup(typical_sightings, photo_count);
+    const Floor floor(setup);
+    std::int16_t obs_count = 0;
+    const std::vector<double> fastest = fastest_in_turns(
+        state, [&] { setup.return_photos(); },
+        [&] {
+            survey::import_waypoints(setup.gpx_path.string(), setup.phone.string() + "/", setup.app.string(),
+                                     obs_count);
+        },
+        [&] { floor.plain(); }, [&] { floor.crash_safe(); });
+    state.counters["import_ms"] = fastest[0] * 1e3;
+    state.counters["floor_ms"] = fastest[1] * 1e3;
+    state.counters["crash_safe_floor_ms"] = fastest[2] * 1e3;
+    state.counters["import_per_floor"] = fastest[0] / fastest[1];
+    state.counters["import_per_crash_safe_floor"] = fastest[0] / fastest[2];
+}
+BENCHMARK(BM_ImportAgainstFloors)->UseManualTime()->Unit(benchmark::kMillisecond);
 
 void BM_ChunkReaderAndSplitter(benchmark::State& state)
 {
@@ -178,20 +304,51 @@ void BM_ChunkReaderAndSplitter(benchmark::State& state)
 }
 BENCHMARK(BM_ChunkReaderAndSplitter)->Unit(benchmark::kMicrosecond);
 
+survey::ImportPlan plan_of(std::string_view text)
+{
+    survey::ByteStream stream(text);
+    return survey::plan_import(stream);
+}
+
 // The pure step alone: GPX bytes in memory to survey lines and photo moves.
 void BM_PlanFromMemory(benchmark::State& state)
 {
-    const int photos = static_cast<int>(state.range(0));
-    std::string text = gpx::header();
-    for (int n = 0; n < typical_sightings; ++n)
-        text += sighting(n, n < photos ? photo_name(n) : "");
-    for (auto _ : state) {
-        survey::ByteStream stream(text);
-        benchmark::DoNotOptimize(survey::plan_import(stream));
-    }
+    const std::string text = gpx_text(typical_sightings, static_cast<int>(state.range(0)));
+    if (plan_of(text).error)
+        state.SkipWithError("the file does not import");
+    for (auto _ : state)
+        benchmark::DoNotOptimize(plan_of(text));
     state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * text.size()));
 }
 BENCHMARK(BM_PlanFromMemory)->Arg(0)->Arg(photo_count)->Unit(benchmark::kMicrosecond);
+
+// What any reader of the file must do at least: find every tab.
+std::size_t count_tabs(std::string_view bytes)
+{
+    std::size_t tabs = 0;
+    const char* end = bytes.data() + bytes.size();
+    for (const char* at = bytes.data(); (at = static_cast<const char*>(std::memchr(at, '\t', end - at))); ++at)
+        ++tabs;
+    return tabs;
+}
+
+// The parse of a file with no photos against the tab scan of its bytes, in turns.
+void BM_PlanAgainstTabScan(benchmark::State& state)
+{
+    const std::string text = gpx_text(static_cast<int>(state.range(0)), 0);
+    const std::vector<double> fastest =
+        fastest_in_turns(state, [] {}, [&] { benchmark::DoNotOptimize(plan_of(text)); },
+                         [&] { benchmark::DoNotOptimize(count_tabs(text)); });
+    state.counters["plan_us"] = fastest[0] * 1e6;
+    state.counters["scan_us"] = fastest[1] * 1e6;
+    state.counters["plan_per_scan"] = fastest[0] / fastest[1];
+    state.counters["gpx_bytes"] = static_cast<double>(text.size());
+}
+BENCHMARK(BM_PlanAgainstTabScan)
+    ->Arg(typical_sightings)
+    ->Arg(largest_sightings)
+    ->UseManualTime()
+    ->Unit(benchmark::kMicrosecond);
 
 }  // namespace
 

@@ -1,9 +1,13 @@
 #include "import/gpx/chunk_reader.h"
 #include "import/runtime_error.h"
+#include "tests/support/temp_folder.h"
 
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
 #include <string>
+#include <unistd.h>
+#include <utility>
 #include <vector>
 
 using survey::ByteStream;
@@ -81,6 +85,42 @@ TEST(SkipALine, MovesPastTheSameBytesAsReading)
     read_a_line(stream, chunk);
     EXPECT_EQ(chunk, "rest");
     EXPECT_EQ(stream.line(), 2);
+}
+
+// Each chunk with the line the stream stands on after it, read as the
+// parser reads them: views, copied before the next read.
+std::vector<std::pair<std::string, int>> chunks_and_lines(ByteStream& stream)
+{
+    survey::ChunkReader reader(stream);
+    std::vector<std::pair<std::string, int>> chunks;
+    while (!stream.at_end()) {
+        std::string chunk(reader.read_a_line());
+        chunks.emplace_back(std::move(chunk), stream.line());
+    }
+    return chunks;
+}
+
+// A file is read in 64 KB blocks: wherever a block ends (inside a chunk, on
+// its tab, or on the byte the tab drops) the chunks and lines are those read
+// from memory, and a chunk may span several blocks.
+TEST(ChunkReaderFromFile, BlockEndsChangeNothing)
+{
+    constexpr std::size_t block = 64 * 1024;
+    const testing_support::TempFolder folder;
+    const auto path = folder.path() / "blocks.gpx";
+    for (std::size_t tab_at : {block - 3, block - 2, block - 1, block, block + 1, 3 * block + 5}) {
+        std::string bytes(tab_at, 'x');
+        for (std::size_t at = 100; at < tab_at; at += 1000)
+            bytes[at] = '\n';
+        bytes += "\t\nnext\tdrop\t<last";
+        testing_support::write_file(path, bytes);
+        const int fd = ::open(path.c_str(), O_RDONLY);
+        ASSERT_GE(fd, 0);
+        ByteStream from_file(fd, path.string());
+        ByteStream from_memory(bytes);
+        EXPECT_EQ(chunks_and_lines(from_file), chunks_and_lines(from_memory)) << "tab at " << tab_at;
+        ::close(fd);
+    }
 }
 
 struct SplitCase {

@@ -23,17 +23,6 @@ ByteStream::ByteStream(int fd, std::string path)
 {
 }
 
-bool ByteStream::at_end()
-{
-    return next_ == end_ && !refill();
-}
-
-void ByteStream::consume(std::size_t count, std::size_t line_feeds)
-{
-    line_ += static_cast<std::int64_t>(line_feeds);
-    next_ += count;
-}
-
 bool ByteStream::refill()
 {
     if (fd_ < 0)

@@ -19,12 +19,17 @@ public:
     ByteStream(int fd, std::string path);
 
     // True when no bytes are left; refills the buffer first if it is empty.
-    bool at_end();
+    // Asked for every chunk, so the common answer is inline.
+    bool at_end() { return next_ == end_ && !refill(); }
     // The bytes read ahead and not yet consumed; empty only at the end.
     std::string_view buffered() const { return {next_, static_cast<std::size_t>(end_ - next_)}; }
     // Moves past `count` buffered bytes, of which `line_feeds` are line feeds;
     // the caller counts them as it scans.
-    void consume(std::size_t count, std::size_t line_feeds);
+    void consume(std::size_t count, std::size_t line_feeds)
+    {
+        line_ += static_cast<std::int64_t>(line_feeds);
+        next_ += count;
+    }
     // 1-based line of the next byte, held at the largest int past that.
     int line() const { return static_cast<int>(std::min<std::int64_t>(line_, std::numeric_limits<int>::max())); }
 

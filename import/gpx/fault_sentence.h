@@ -25,7 +25,11 @@ inline bool may_be_setting_element(std::string_view chunk)
 {
     if (chunk.starts_with('<'))
         chunk.remove_prefix(1);
-    return chunk.starts_with("hd") || chunk.starts_with("cm") || chunk.starts_with("ex");
+    if (chunk.size() < 2)
+        return false;
+    const char first = chunk[0];
+    const char second = chunk[1];
+    return (first == 'h' && second == 'd') || (first == 'c' && second == 'm') || (first == 'e' && second == 'x');
 }
 
 // True for a waypoint name the accuracy output has extended, such as "Alpha (12.0m)".

@@ -4,16 +4,42 @@
 
 namespace survey {
 
+namespace {
+
+void append_field(std::string& out, const CalendarDate& date)
+{
+    append_date(out, date);
+}
+
+void append_field(std::string& out, double value)
+{
+    append_double(out, value);
+}
+
+void append_field(std::string& out, std::int16_t value)
+{
+    append_int16(out, value);
+}
+
+void append_field(std::string& out, std::string_view text)
+{
+    out += text;
+}
+
+// Each field straight into the output, so a survey of thousands of lines
+// makes no text of its own per field.
+void append_fields(std::string& out, const auto& first, const auto&... rest)
+{
+    append_field(out, first);
+    ((out += ',', append_field(out, rest)), ...);
+}
+
+}  // namespace
+
 void append_survey_line(const SurveyRecord& record, std::string& out)
 {
-    out += date_to_text(record.fix_date);
-    for (const std::string& field :
-         {double_to_text(record.latitude), double_to_text(record.longitude), record.subject,
-          std::to_string(record.aux_value), record.c_label, record.skin_label, std::to_string(record.tally),
-          record.photos}) {
-        out += ',';
-        out += field;
-    }
+    append_fields(out, record.fix_date, record.latitude, record.longitude, record.subject, record.aux_value,
+                  record.c_label, record.skin_label, record.tally, record.photos);
     out += "\r\n";
 }
 

@@ -4,20 +4,22 @@
 
 #include <cstdint>
 #include <string>
+#include <string_view>
 
 namespace survey {
 
-// One committed sighting, as one line of survey.csv.
+// One committed sighting, as one line of survey.csv; the texts are the
+// sighting's own, looked at only while the line is written.
 struct SurveyRecord {
     CalendarDate fix_date;
     double latitude;
     double longitude;
-    std::string subject;
+    std::string_view subject;
     std::int16_t aux_value;
-    std::string c_label;
-    std::string skin_label;
+    std::string_view c_label;
+    std::string_view skin_label;
     std::int16_t tally;
-    std::string photos;
+    std::string_view photos;
 };
 
 // Appends the record's line: the nine fields joined by "," with nothing

@@ -5,25 +5,10 @@
 #include <algorithm>
 #include <charconv>
 #include <cmath>
-#include <cstdio>
 #include <optional>
 #include <system_error>
 
 namespace survey {
-
-std::ptrdiff_t instr(std::string_view text, std::string_view needle)
-{
-    const std::size_t found = text.find(needle);
-    return found == std::string_view::npos ? 0 : static_cast<std::ptrdiff_t>(found) + 1;
-}
-
-std::string_view mid(std::string_view text, std::ptrdiff_t start, std::ptrdiff_t length)
-{
-    if (start < 1 || length < 0)
-        throw RuntimeError(ErrorKind::InvalidArgument);
-    const std::size_t from = std::min(static_cast<std::size_t>(start - 1), text.size());
-    return text.substr(from, static_cast<std::size_t>(length));
-}
 
 namespace {
 
@@ -40,42 +25,65 @@ std::string_view trim_spaces(std::string_view text)
     return text.substr(first, text.find_last_not_of(' ') - first + 1);
 }
 
-std::size_t skip_sign(std::string_view text, std::size_t at)
+const char* skip_sign(const char* at, const char* end)
 {
-    return at < text.size() && (text[at] == '+' || text[at] == '-') ? at + 1 : at;
+    return at != end && (*at == '+' || *at == '-') ? at + 1 : at;
 }
 
-std::size_t skip_digits(std::string_view text, std::size_t at)
+const char* skip_digits(const char* at, const char* end)
 {
-    while (at < text.size() && is_digit(text[at]))
+    while (at != end && is_digit(*at))
         ++at;
     return at;
 }
 
+// Number text without its spaces, and its shape.
+struct NumberText {
+    std::string_view core;
+    bool whole;         // an optional sign and digits alone
+    bool has_exponent;
+};
+
 // The number without its spaces, or nothing when the text is not number text.
-std::optional<std::string_view> number_core(std::string_view text)
+std::optional<NumberText> number_core(std::string_view text)
 {
     const std::string_view core = trim_spaces(text);
-    std::size_t at = skip_sign(core, 0);
-    const std::size_t whole_end = skip_digits(core, at);
-    std::size_t digits = whole_end - at;
+    const char* const end = core.data() + core.size();
+    const char* at = skip_sign(core.data(), end);
+    const char* const whole_end = skip_digits(at, end);
+    std::ptrdiff_t digits = whole_end - at;
     at = whole_end;
-    if (at < core.size() && core[at] == '.') {
-        const std::size_t fraction_end = skip_digits(core, at + 1);
+    const bool whole = at == end;
+    if (at != end && *at == '.') {
+        const char* const fraction_end = skip_digits(at + 1, end);
         digits += fraction_end - at - 1;
         at = fraction_end;
     }
     if (digits == 0)
         return std::nullopt;
-    if (at < core.size() && (core[at] == 'e' || core[at] == 'E')) {
-        const std::size_t exponent_start = skip_sign(core, at + 1);
-        at = skip_digits(core, exponent_start);
+    const bool has_exponent = at != end && (*at == 'e' || *at == 'E');
+    if (has_exponent) {
+        const char* const exponent_start = skip_sign(at + 1, end);
+        at = skip_digits(exponent_start, end);
         if (at == exponent_start)
             return std::nullopt;
     }
-    if (at != core.size())
+    if (at != end)
         return std::nullopt;
-    return core;
+    return NumberText{core, whole, has_exponent};
+}
+
+// Up to 15 digits a whole number is exact in a double, so adding up its
+// digits gives what the full conversion gives, for a fraction of its cost.
+constexpr std::size_t most_exact_digits = 15;
+
+double whole_number(std::string_view digits, bool negative)
+{
+    std::uint64_t value = 0;
+    for (char c : digits)
+        value = value * 10 + static_cast<std::uint64_t>(c - '0');
+    const auto magnitude = static_cast<double>(value);
+    return negative ? -magnitude : magnitude;
 }
 
 // The power of ten of the leading non-zero digit, saturated; tells a value
@@ -90,9 +98,9 @@ long leading_power(std::string_view core)
     if (mantissa_end < core.size()) {
         long exponent = 0;
         const std::string_view text = core.substr(mantissa_end + 1);
-        const std::size_t digits_start = skip_sign(text, 0);
-        for (char c : text.substr(digits_start))
-            exponent = std::min(exponent * 10 + (c - '0'), 1'000'000L);
+        const char* const end = text.data() + text.size();
+        for (const char* at = skip_sign(text.data(), end); at != end; ++at)
+            exponent = std::min(exponent * 10 + (*at - '0'), 1'000'000L);
         power += text.front() == '-' ? -exponent : exponent;
     }
     return power;
@@ -107,20 +115,37 @@ bool is_numeric(std::string_view text)
 
 double text_to_double(std::string_view text)
 {
-    const std::optional<std::string_view> core = number_core(text);
-    if (!core)
+    const std::optional<NumberText> number = number_core(text);
+    if (!number)
         throw RuntimeError(ErrorKind::TypeMismatch);
-    const std::string_view digits = core->front() == '+' ? core->substr(1) : *core;
+    const std::string_view core = number->core;
+    const bool signed_text = core.front() == '+' || core.front() == '-';
+    if (number->whole && core.size() - signed_text <= most_exact_digits)
+        return whole_number(core.substr(signed_text), core.front() == '-');
+    const std::string_view digits = core.front() == '+' ? core.substr(1) : core;
     double value = 0;
     const auto [end, error] = std::from_chars(digits.data(), digits.data() + digits.size(), value);
     if (error == std::errc::result_out_of_range) {
-        if (leading_power(*core) > 0)
+        if (leading_power(core) > 0)
             throw RuntimeError(ErrorKind::Overflow);
-        return core->front() == '-' ? -0.0 : 0.0;
+        return core.front() == '-' ? -0.0 : 0.0;
     }
     if (error != std::errc{} || end != digits.data() + digits.size())
         throw RuntimeError(ErrorKind::TypeMismatch);
     return value;
+}
+
+// Without an exponent, number text this long or shorter has at most 308
+// whole digits, and so lies within a double.
+constexpr std::size_t longest_plain_double = 308;
+
+void check_double(std::string_view text)
+{
+    const std::optional<NumberText> number = number_core(text);
+    if (!number)
+        throw RuntimeError(ErrorKind::TypeMismatch);
+    if (number->has_exponent || number->core.size() > longest_plain_double)
+        text_to_double(number->core);
 }
 
 std::int16_t text_to_int16(std::string_view text)
@@ -136,10 +161,14 @@ namespace {
 constexpr int significant_digits = 15;
 constexpr int first_exponent_shown = 15;
 
+// The value's significant digits, no trailing zeros, at least one digit.
 struct Decimal {
     bool negative;
-    std::string digits;  // no trailing zeros, at least one digit
-    int exponent;        // power of ten of the first digit
+    char digits[significant_digits];
+    std::size_t count;
+    int exponent;  // power of ten of the first digit
+
+    std::string_view digit_text() const { return {digits, count}; }
 };
 
 Decimal round_to_significant(double value)
@@ -148,58 +177,102 @@ Decimal round_to_significant(double value)
     const auto result = std::to_chars(text, text + sizeof text, value, std::chars_format::scientific,
                                       significant_digits - 1);
     const std::string_view written(text, static_cast<std::size_t>(result.ptr - text));
-    Decimal decimal{written.front() == '-', {}, 0};
+    Decimal decimal{written.front() == '-', {}, 0, 0};
     const std::string_view unsigned_text = written.substr(decimal.negative ? 1 : 0);
     const std::size_t e = unsigned_text.find('e');
     for (char c : unsigned_text.substr(0, e))
         if (c != '.')
-            decimal.digits += c;
-    decimal.digits.erase(decimal.digits.find_last_not_of('0') + 1);
+            decimal.digits[decimal.count++] = c;
+    while (decimal.count > 1 && decimal.digits[decimal.count - 1] == '0')
+        --decimal.count;
     const std::string_view exponent = unsigned_text.substr(e + 1);
     std::from_chars(exponent.data() + (exponent.front() == '+' ? 1 : 0), exponent.data() + exponent.size(),
                     decimal.exponent);
     return decimal;
 }
 
-std::string with_exponent(const Decimal& d)
+// Zero-padded to `width` digits, as printf's "%0*d" writes a value that is not negative.
+void append_padded(std::string& out, int value, std::size_t width)
 {
-    std::string text = d.digits.substr(0, 1);
-    if (d.digits.size() > 1)
-        text += "." + d.digits.substr(1);
-    const std::string power = std::to_string(d.exponent);
-    return text + "E+" + (power.size() < 2 ? "0" : "") + power;
+    char text[12];
+    const auto result = std::to_chars(text, text + sizeof text, value);
+    const auto length = static_cast<std::size_t>(result.ptr - text);
+    if (length < width)
+        out.append(width - length, '0');
+    out.append(text, length);
 }
 
-std::string plain(const Decimal& d)
+// Shown only from 1E+15 on, so the power always has two digits or more.
+void append_with_exponent(std::string& out, const Decimal& d)
 {
-    if (d.exponent < 0)
-        return "0." + std::string(static_cast<std::size_t>(-d.exponent - 1), '0') + d.digits;
+    out += d.digits[0];
+    if (d.count > 1) {
+        out += '.';
+        out += d.digit_text().substr(1);
+    }
+    out += "E+";
+    append_padded(out, d.exponent, 1);
+}
+
+void append_plain(std::string& out, const Decimal& d)
+{
+    const std::string_view digits = d.digit_text();
+    if (d.exponent < 0) {
+        out += "0.";
+        out.append(static_cast<std::size_t>(-d.exponent - 1), '0');
+        out += digits;
+        return;
+    }
     const std::size_t whole_digits = static_cast<std::size_t>(d.exponent) + 1;
-    if (d.digits.size() <= whole_digits)
-        return d.digits + std::string(whole_digits - d.digits.size(), '0');
-    return d.digits.substr(0, whole_digits) + "." + d.digits.substr(whole_digits);
+    if (digits.size() <= whole_digits) {
+        out += digits;
+        out.append(whole_digits - digits.size(), '0');
+        return;
+    }
+    out += digits.substr(0, whole_digits);
+    out += '.';
+    out += digits.substr(whole_digits);
 }
 
 }  // namespace
 
+void append_double(std::string& out, double value)
+{
+    if (value == 0) {
+        out += '0';
+        return;
+    }
+    const Decimal decimal = round_to_significant(value);
+    if (decimal.negative)
+        out += '-';
+    if (decimal.exponent >= first_exponent_shown)
+        append_with_exponent(out, decimal);
+    else
+        append_plain(out, decimal);
+}
+
 std::string double_to_text(double value)
 {
-    if (value == 0)
-        return "0";
-    const Decimal decimal = round_to_significant(value);
-    const std::string magnitude = decimal.exponent >= first_exponent_shown ? with_exponent(decimal) : plain(decimal);
-    return decimal.negative ? "-" + magnitude : magnitude;
+    std::string text;
+    append_double(text, value);
+    return text;
+}
+
+void append_int16(std::string& out, std::int16_t value)
+{
+    append_padded(out, value, 1);
 }
 
 namespace {
 
-int parse_digits(std::string_view text)
+// The digits of `text` from `from`, `count` of them, as a number.
+int parse_digits(std::string_view text, std::size_t from, std::size_t count)
 {
     int value = 0;
-    for (char c : text) {
-        if (c < '0' || c > '9')
+    for (std::size_t at = from; at < from + count; ++at) {
+        if (!is_digit(text[at]))
             throw RuntimeError(ErrorKind::TypeMismatch);
-        value = value * 10 + (c - '0');
+        value = value * 10 + (text[at] - '0');
     }
     return value;
 }
@@ -221,18 +294,26 @@ CalendarDate text_to_date(std::string_view text)
 {
     if (text.size() != 10 || text[4] != '-' || text[7] != '-')
         throw RuntimeError(ErrorKind::TypeMismatch);
-    const CalendarDate date{parse_digits(text.substr(0, 4)), parse_digits(text.substr(5, 2)),
-                            parse_digits(text.substr(8, 2))};
+    const CalendarDate date{parse_digits(text, 0, 4), parse_digits(text, 5, 2), parse_digits(text, 8, 2)};
     if (date.year < 100 || date.month < 1 || date.month > 12 || date.day < 1 ||
         date.day > days_in_month(date.year, date.month))
         throw RuntimeError(ErrorKind::TypeMismatch);
     return date;
 }
 
+void append_date(std::string& out, const CalendarDate& date)
+{
+    append_padded(out, date.day, 2);
+    out += '/';
+    append_padded(out, date.month, 2);
+    out += '/';
+    append_padded(out, date.year, 4);
+}
+
 std::string date_to_text(const CalendarDate& date)
 {
-    char text[16];
-    std::snprintf(text, sizeof text, "%02d/%02d/%04d", date.day, date.month, date.year);
+    std::string text;
+    append_date(text, date);
     return text;
 }
 

@@ -1,5 +1,8 @@
 #pragma once
 
+#include "import/runtime_error.h"
+
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <string>
@@ -11,12 +14,24 @@
 // "." and year-month-day.
 namespace survey {
 
+// The cuts are made several times in every waypoint, so they are inline.
+
 // 1-based position of the first `needle` in `text`, or 0 when absent.
-std::ptrdiff_t instr(std::string_view text, std::string_view needle);
+inline std::ptrdiff_t instr(std::string_view text, std::string_view needle)
+{
+    const std::size_t found = text.find(needle);
+    return found == std::string_view::npos ? 0 : static_cast<std::ptrdiff_t>(found) + 1;
+}
 
 // `length` characters of `text` from the 1-based `start`, fewer where the
 // text ends first. A start below 1 or a negative length is an Invalid argument.
-std::string_view mid(std::string_view text, std::ptrdiff_t start, std::ptrdiff_t length);
+inline std::string_view mid(std::string_view text, std::ptrdiff_t start, std::ptrdiff_t length)
+{
+    if (start < 1 || length < 0)
+        throw RuntimeError(ErrorKind::InvalidArgument);
+    const std::size_t from = std::min(static_cast<std::size_t>(start - 1), text.size());
+    return text.substr(from, static_cast<std::size_t>(length));
+}
 
 // Number text: optional spaces, an optional sign, digits with at most one
 // ".", an optional exponent, optional spaces.
@@ -25,12 +40,19 @@ bool is_numeric(std::string_view text);
 // Other text is a Type mismatch; a value beyond a double is an Overflow.
 double text_to_double(std::string_view text);
 
+// Fails as text_to_double would, converting only text that may lie beyond a
+// double, for values read on every waypoint and written only by a few.
+void check_double(std::string_view text);
+
 // Rounds to nearest, ties to even; outside -32768..32767 is an Overflow.
 std::int16_t text_to_int16(std::string_view text);
 
 // At most 15 significant digits, plain decimals below 1e15, "." as the only
 // separator, since a "," would split the survey column.
 std::string double_to_text(double value);
+void append_double(std::string& out, double value);
+
+void append_int16(std::string& out, std::int16_t value);
 
 struct CalendarDate {
     int year;
@@ -44,5 +66,6 @@ CalendarDate text_to_date(std::string_view text);
 
 // dd/mm/yyyy whatever the machine's locale, so every survey file reads alike.
 std::string date_to_text(const CalendarDate& date);
+void append_date(std::string& out, const CalendarDate& date);
 
 }  // namespace survey

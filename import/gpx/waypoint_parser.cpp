@@ -5,6 +5,7 @@
 #include "import/gpx/survey_record.h"
 #include "import/gpx/text_conversion.h"
 
+#include <algorithm>
 #include <limits>
 #include <optional>
 #include <utility>
@@ -22,12 +23,24 @@ struct SightingState {
     std::string skin_label = unset;
     std::int16_t tally = 0;
     std::string photos;
+
+    // In place, keeping the texts' room for the next sighting.
+    void reset()
+    {
+        subject = unset;
+        c_label = unset;
+        skin_label = unset;
+        tally = 0;
+        photos.clear();
+    }
 };
 
-// Where and when the current waypoint was recorded.
+// Where and when the current waypoint was recorded. The coordinates are
+// checked on every waypoint and kept as text, since only a committing one
+// needs their values.
 struct Fix {
-    double latitude;
-    double longitude;
+    std::string latitude;
+    std::string longitude;
     CalendarDate date;
 };
 
@@ -54,7 +67,7 @@ void step_up(std::int16_t& count, const char* why)
     ++count;
 }
 
-std::ptrdiff_t length_of(const std::string& text)
+std::ptrdiff_t length_of(std::string_view text)
 {
     return static_cast<std::ptrdiff_t>(text.size());
 }
@@ -76,7 +89,7 @@ struct SeenSetting {
 
 class WaypointParser {
 public:
-    explicit WaypointParser(ByteStream& gpx) : gpx_(gpx) {}
+    explicit WaypointParser(ByteStream& gpx) : gpx_(gpx), chunks_(gpx) {}
 
     ImportPlan run()
     {
@@ -98,7 +111,11 @@ private:
         const RuntimeError at = error.line() > 0 ? error : error.at_line(chunk_line_);
         if (!at.detail().empty())
             return at;
-        return at.with_detail(fault_sentence(chunk_line_, expected_, chunk_, file_ended(), setting_nearby()));
+        // The chunk is a view into the stream's block, which asking for the
+        // file's end may read over.
+        const std::string found(chunk_);
+        const bool at_end = file_ended();
+        return at.with_detail(fault_sentence(chunk_line_, expected_, found, at_end, setting_nearby()));
     }
 
     // Whether the file has ended, asked while a fault is being explained: a
@@ -125,7 +142,7 @@ private:
             // The first chunk is the XML declaration and root tag, never looked at.
             if (chunk_no == 0) {
                 chunk_line_ = gpx_.line();
-                skip_a_line(gpx_);
+                chunks_.skip_a_line();
             } else {
                 next_chunk(waypoint_start);
             }
@@ -154,8 +171,9 @@ private:
     void read_waypoint()
     {
         ++waypoint_no_;
-        const Fix fix = read_fix();
-        const std::string name = read_name();
+        read_fix();
+        read_name();
+        const std::string_view name = name_;
         const int name_line = chunk_line_;
         // The fifth chunk is read before the name rules: a link makes a photo
         // or sound waypoint whatever the phone's language named it, and a name
@@ -171,11 +189,11 @@ private:
         } else if (name.starts_with('C')) {
             sighting_.c_label = name;
             finish_waypoint();
-        } else if (name.find("Skin") != std::string::npos) {
+        } else if (name.find("Skin") != std::string_view::npos) {
             sighting_.skin_label = name;
             finish_waypoint();
         } else if (name == "record sighting" && sighting_.subject != unset && sighting_.subject != name) {
-            commit(fix);
+            commit();
         } else {
             sighting_.subject = name;
             finish_waypoint();
@@ -184,38 +202,38 @@ private:
 
     // The position from the <wpt> line, the elevation line skipped, and the
     // date from the <time> line.
-    Fix read_fix()
+    void read_fix()
     {
-        Fix fix{};
-        split_on_spaces(chunk_, tokens_);
-        const std::string& lat = token(1);
-        fix.latitude = text_to_double(mid(lat, 6, length_of(lat) - 6));
-        const std::string& lon = token(2);
-        fix.longitude = text_to_double(mid(lon, 6, length_of(lon) - 8));
+        const SpacePieces wpt(chunk_);
+        const std::string_view lat = wpt.token(1);
+        const std::string_view latitude = mid(lat, 6, length_of(lat) - 6);
+        check_double(latitude);
+        const std::string_view lon = wpt.token(2);
+        const std::string_view longitude = mid(lon, 6, length_of(lon) - 8);
+        check_double(longitude);
+        fix_.latitude.assign(latitude);
+        fix_.longitude.assign(longitude);
         next_chunk(elevation);
-        split_on_spaces(chunk_, tokens_);
+        SpacePieces{chunk_};  // split for its checks alone
         next_chunk(time_of_fix);
-        split_on_spaces(chunk_, tokens_);
-        fix.date = text_to_date(mid(token(0), 7, 10));
-        return fix;
+        fix_.date = text_to_date(mid(SpacePieces(chunk_).token(0), 7, 10));
     }
 
-    std::string read_name()
+    void read_name()
     {
         next_chunk(name_element);
-        std::string name(mid(chunk_, 16, instr(chunk_, "]") - 16));
+        name_.assign(mid(chunk_, 16, instr(chunk_, "]") - 16));
         // A line break inside a name would split its survey record in two.
-        if (name.find_first_of("\r\n") != std::string::npos)
+        if (std::any_of(name_.begin(), name_.end(), [](char c) { return c == '\r' || c == '\n'; }))
             throw RuntimeError(ErrorKind::InvalidArgument)
                 .with_detail("The waypoint name on line " + std::to_string(chunk_line_) +
                              " holds a line break, which would split its survey line in two: rename the waypoint "
                              "on the phone and export the track again.");
-        if (ends_in_accuracy(name))
-            seen_setting_ = SeenSetting{{name, "accuracy output"}, waypoint_no_};
-        return name;
+        if (ends_in_accuracy(name_))
+            seen_setting_ = SeenSetting{{name_, "accuracy output"}, waypoint_no_};
     }
 
-    std::int16_t tally_from(const std::string& name, int name_line)
+    std::int16_t tally_from(std::string_view name, int name_line)
     {
         try {
             return text_to_int16(name);
@@ -249,9 +267,9 @@ private:
         expected_ = media_link;
         const std::size_t after_quote = 12;
         const std::size_t quote = chunk_.find('"', after_quote);
-        if (quote == std::string::npos)
+        if (quote == std::string_view::npos)
             throw RuntimeError(ErrorKind::InvalidArgument);
-        return chunk_.substr(after_quote, quote - after_quote);
+        return std::string(chunk_.substr(after_quote, quote - after_quote));
     }
 
     // The link chunk just read, then its nested <text> line (an empty chunk
@@ -270,14 +288,14 @@ private:
         sighting_.photos += file;
     }
 
-    void commit(const Fix& fix)
+    void commit()
     {
         const std::int16_t aux_value = finish_waypoint();
-        append_survey_line({fix.date, fix.latitude, fix.longitude, sighting_.subject, aux_value, sighting_.c_label,
-                            sighting_.skin_label, sighting_.tally,
-                            sighting_.photos.empty() ? "none" : sighting_.photos},
+        append_survey_line({fix_.date, text_to_double(fix_.latitude), text_to_double(fix_.longitude),
+                            sighting_.subject, aux_value, sighting_.c_label, sighting_.skin_label, sighting_.tally,
+                            sighting_.photos.empty() ? std::string_view("none") : sighting_.photos},
                            plan_.survey_text);
-        sighting_ = SightingState{};
+        sighting_.reset();
         step_up(plan_.record_count, too_many_sightings);
     }
 
@@ -285,11 +303,11 @@ private:
     {
         expected_ = expected;
         chunk_line_ = gpx_.line();
-        read_a_line(gpx_, chunk_);
+        chunk_ = chunks_.read_a_line();
         if (!may_be_setting_element(chunk_))
             return;
         if (const auto setting = setting_behind_element(chunk_))
-            seen_setting_ = SeenSetting{{chunk_, *setting}, waypoint_no_};
+            seen_setting_ = SeenSetting{{std::string(chunk_), *setting}, waypoint_no_};
     }
 
     // An element of a setting this program does not read, in this waypoint
@@ -301,18 +319,14 @@ private:
         return nullptr;
     }
 
-    const std::string& token(std::size_t index) const
-    {
-        if (index >= tokens_.size())
-            throw RuntimeError(ErrorKind::IndexOutOfRange);
-        return tokens_[index];
-    }
-
     ByteStream& gpx_;
-    std::string chunk_;
+    ChunkReader chunks_;
+    // The chunk last read, valid until the next read.
+    std::string_view chunk_;
     int chunk_line_ = 0;
     const char* expected_ = waypoint_start;
-    std::vector<std::string> tokens_;
+    Fix fix_{};
+    std::string name_;
     SightingState sighting_;
     int waypoint_no_ = 0;
     std::optional<SeenSetting> seen_setting_;
