@@ -129,6 +129,12 @@ void write_synced(const fs::path& path, std::string_view bytes)
     ::close(fd);
 }
 
+void sync_folder(const std::string& folder)
+{
+    if (survey::system_file_effects().sync_folder(folder) != 0)
+        throw std::runtime_error("floor folder sync failed");
+}
+
 // The reads, writes and renames of an import with no parsing at all: the
 // survey it writes, and a journal as long as the photo list.
 class Floor {
@@ -153,28 +159,29 @@ public:
         fs::rename(temp_, survey_);
     }
 
-    // The syncs a crash-safe import must make besides: a journal before the
-    // first move, on disk with its folder; the photo folders after the
-    // moves; the program folder after the survey's rename and after the
-    // journal goes. Folders are read only for copies across file systems,
-    // which these moves are not.
+    // What a crash-safe import must do besides: a journal before the first
+    // move, synced under a draft name and renamed, on disk with its folder;
+    // the photo folders synced after the moves; the program folder after the
+    // survey's rename and after the journal goes. Folders are read only for
+    // copies across file systems, which these moves are not.
     void crash_safe() const
     {
         benchmark::DoNotOptimize(read_whole(setup_.gpx_path));
         write_synced(temp_, survey_text_);
         const std::string app = setup_.app.string();
         if (setup_.photos > 0) {
-            write_synced(journal_, journal_text_);
-            survey::flush_folder(app);
+            write_synced(journal_draft_, journal_text_);
+            fs::rename(journal_draft_, journal_);
+            sync_folder(app);
             move_photos();
-            survey::flush_folder(setup_.phone.string());
-            survey::flush_folder((setup_.app / "photosound").string());
+            sync_folder(setup_.phone.string());
+            sync_folder((setup_.app / "photosound").string());
         }
         fs::rename(temp_, survey_);
-        survey::flush_folder(app);
+        sync_folder(app);
         if (setup_.photos > 0) {
             fs::remove(journal_);
-            survey::flush_folder(app);
+            sync_folder(app);
         }
     }
 
@@ -191,6 +198,7 @@ private:
     fs::path temp_ = setup_.app / "floor.tmp";
     fs::path survey_ = setup_.app / "floor.csv";
     fs::path journal_ = setup_.app / "floor.journal";
+    fs::path journal_draft_ = setup_.app / "floor.journal.draft";
 };
 
 template <typename Step>
