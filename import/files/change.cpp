@@ -143,8 +143,9 @@ std::optional<std::string> put_back(FileEffects& effects, const std::string& app
         int error = effects.look_up(part, status);
         if (error == 0)
             error = effects.remove(part);
-        touched[i] = error == 0;
-        if (error != 0 && !means_absent(error))
+        if (error == 0)
+            touched[i] = true;
+        else if (!means_absent(error))
             left += " " + part + " could not be removed" + because(error);
     }
     std::string failed;
