@@ -171,10 +171,12 @@ void Form1Window::create_controls()
     cmdBrowse = create_control(L"BUTTON", std::string(cmdBrowse_caption), WS_VISIBLE | WS_TABSTOP | BS_PUSHBUTTON,
                                cmdBrowse_id, font);
     // No prefix: an & in a path or a text is shown, not taken for a shortcut.
-    // A long path loses its middle rather than its name.
-    lblGPXfile = create_control(L"STATIC", {}, WS_VISIBLE | SS_LEFTNOWORDWRAP | SS_NOPREFIX | SS_PATHELLIPSIS, 0, font);
+    // One-line labels are centred in their height, level with the buttons'
+    // captions; a long path loses its middle rather than its name.
+    const DWORD one_line = WS_VISIBLE | SS_LEFTNOWORDWRAP | SS_NOPREFIX | SS_CENTERIMAGE;
+    lblGPXfile = create_control(L"STATIC", {}, one_line | SS_PATHELLIPSIS, 0, font);
     Label1 = create_control(L"STATIC", std::string(Label1_caption), WS_VISIBLE | SS_LEFT | SS_NOPREFIX, 0, font);
-    lblDone = create_control(L"STATIC", {}, WS_VISIBLE | SS_LEFTNOWORDWRAP | SS_NOPREFIX, 0, fonts_.lblDone());
+    lblDone = create_control(L"STATIC", {}, one_line, 0, fonts_.lblDone());
 }
 
 void Form1Window::place_controls()
