@@ -30,7 +30,7 @@ const std::map<std::string, StepFault> step_faults = {
     {"sync folder", {EIO, ErrorKind::DeviceIoError}},
     {"close", {EIO, ErrorKind::DeviceIoError}},
     {"rename", {EACCES, ErrorKind::PermissionDenied}},
-    {"link", {EDQUOT, ErrorKind::DiskFull}},
+    {"link", {ENOSPC, ErrorKind::DiskFull}},
     {"replace", {EROFS, ErrorKind::PermissionDenied}},
     // Only a change that has committed removes a file: what it leaves, the next start removes.
     {"remove", {EIO, ErrorKind::PathFileAccessError}},

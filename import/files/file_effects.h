@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace survey {
 
@@ -15,6 +16,8 @@ struct FileStatus {
     FileIdentity identity;
     std::uint64_t size = 0;
 };
+
+enum class Links { Followed, NotFollowed };
 
 // Whether an errno value from a look-up says that nothing is there. Any
 // other failure is not an answer: a change or a recovery stops on it.
@@ -28,14 +31,25 @@ class FileEffects {
 public:
     virtual ~FileEffects() = default;
 
-    // Looks. `look_up` does not follow a final symbolic link, nor does `open_to_read`.
+    // Looks. `look_up` does not follow a final symbolic link, nor does
+    // `open_to_read` unless told to, as for the GPX file the user chose.
     virtual int look_up(const std::string& path, FileStatus& status) = 0;
-    virtual int open_to_read(const std::string& path, int& fd) = 0;
+    virtual int open_to_read(const std::string& path, int& fd, Links links = Links::NotFollowed) = 0;
     // Reads what is there, up to `size` bytes; `got` is 0 at the end.
     virtual int read_some(int fd, char* out, std::size_t size, std::size_t& got) = 0;
     virtual int status_of(int fd, FileStatus& status) = 0;
     // Whether this user may add and remove names in `folder`.
     virtual int may_change_folder(const std::string& folder) = 0;
+    // Whether opening the existing file at `path` for writing would succeed,
+    // without changing a byte of it.
+    virtual int may_write(const std::string& path) = 0;
+    // The names in `folder`, as the file system stores them.
+    virtual int read_folder_names(const std::string& folder, std::vector<std::string>& names) = 0;
+    // What the symbolic link at `path` points to; EINVAL when it is no link.
+    virtual int read_link(const std::string& path, std::string& target) = 0;
+    // Holds `folder` for this process until `fd` is closed: EWOULDBLOCK
+    // when another holds it.
+    virtual int lock_folder(const std::string& folder, int& fd) = 0;
 
     // Changes. `create_new` fails with EEXIST rather than open a file that
     // is there; with `like` naming an existing file, the new one takes its permissions.

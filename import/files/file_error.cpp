@@ -20,8 +20,7 @@ ErrorKind kind_of(int error)
     case EEXIST:
     case ENOTEMPTY: return ErrorKind::FileAlreadyExists;
     case ENAMETOOLONG: return ErrorKind::BadFileName;
-    case ENOSPC:
-    case EDQUOT: return ErrorKind::DiskFull;
+    case ENOSPC: return ErrorKind::DiskFull;
     case EIO:
     case EFBIG: return ErrorKind::DeviceIoError;
     default: return ErrorKind::PathFileAccessError;
@@ -43,6 +42,9 @@ RuntimeError file_error(int error, const std::string& path)
             return RuntimeError::for_file(ErrorKind::PathNotFound, folder);
     }
     const RuntimeError failure = RuntimeError::for_file(kind_of(error), path);
+    if (error == EBUSY)
+        return failure.with_detail("Another program has this file open, perhaps a spreadsheet: close it there, then "
+                                   "try again.");
     if (failure.kind() == ErrorKind::DiskFull)
         return failure.with_detail("There is no room left on the disk that holds " + parent_folder(path) +
                                    ": make room there, then try again.");

@@ -1,11 +1,10 @@
 #include "import/files/file_move.h"
 
+#include "import/files/file_effects.h"
 #include "import/files/file_error.h"
 
 #include <algorithm>
 #include <cerrno>
-#include <fcntl.h>
-#include <unistd.h>
 
 namespace survey {
 
@@ -56,7 +55,7 @@ namespace {
 std::string folder_that_refuses(const FileMove& move)
 {
     const std::string source_folder = parent_folder(move.source);
-    if (::faccessat(AT_FDCWD, source_folder.c_str(), W_OK | X_OK, AT_EACCESS) != 0)
+    if (system_file_effects().may_change_folder(source_folder) != 0)
         return source_folder;
     return move.target_folder;
 }

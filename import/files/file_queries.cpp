@@ -1,42 +1,29 @@
 #include "import/files/file_queries.h"
 
-#include <dirent.h>
-#include <sys/stat.h>
+#include "import/files/file_effects.h"
+
 #include <unordered_set>
 
 namespace survey {
 
 EntryKind entry_kind(const std::string& path)
 {
-    struct stat status;
-    if (::lstat(path.c_str(), &status) != 0)
-        return EntryKind::None;
-    if (S_ISREG(status.st_mode))
-        return EntryKind::File;
-    if (S_ISDIR(status.st_mode))
-        return EntryKind::Folder;
-    return EntryKind::Other;
-}
-
-std::string parent_folder(const std::string& path)
-{
-    const std::size_t slash = path.rfind('/');
-    if (slash == std::string::npos)
-        return ".";
-    return slash == 0 ? "/" : path.substr(0, slash);
+    FileStatus status;
+    return system_file_effects().look_up(path, status) == 0 ? status.kind : EntryKind::None;
 }
 
 std::optional<bool> folder_holds_any(const std::string& folder, const std::vector<std::string_view>& names)
 {
-    DIR* dir = ::opendir(folder.c_str());
-    if (!dir)
+    std::vector<std::string> held;
+    if (system_file_effects().read_folder_names(folder, held) != 0)
         return std::nullopt;
-    const std::unordered_set<std::string_view> wanted(names.begin(), names.end());
-    bool held = false;
-    while (const dirent* entry = held ? nullptr : ::readdir(dir))
-        held = wanted.contains(entry->d_name);
-    ::closedir(dir);
-    return held;
+    std::unordered_set<std::string> wanted;
+    for (const std::string_view name : names)
+        wanted.insert(folded_name(name));
+    for (const std::string& name : held)
+        if (wanted.contains(folded_name(name)))
+            return true;
+    return false;
 }
 
 }  // namespace survey

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "import/files/file_identity.h"
+#include "import/files/file_names.h"
 
 #include <cstddef>
 #include <optional>
@@ -14,9 +15,6 @@ namespace survey {
 // made before a change and the words that explain a failure: a failed
 // look-up reads as nothing there.
 EntryKind entry_kind(const std::string& path);
-
-// The folder part of a path with "/" separators; "." when it has none.
-std::string parent_folder(const std::string& path);
 
 // Below this many names in one folder, a look-up each is cheaper than
 // reading the folder.

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "import/files/file_handle.h"
+
 #include <string>
 
 namespace survey {
@@ -11,12 +13,9 @@ class FolderLock {
 public:
     // Throws when the folder is missing, or another window holds it.
     explicit FolderLock(const std::string& app_folder);
-    ~FolderLock();
-    FolderLock(const FolderLock&) = delete;
-    FolderLock& operator=(const FolderLock&) = delete;
 
 private:
-    int fd_;
+    FileHandle held_;
 };
 
 }  // namespace survey

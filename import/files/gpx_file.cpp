@@ -2,31 +2,20 @@
 
 #include "import/files/file_error.h"
 
-#include <cerrno>
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
 namespace survey {
 
 GpxFile::GpxFile(const std::string& path)
 {
     if (path.empty())
         throw RuntimeError::for_file(ErrorKind::BadFileName, path);
-    // Non-blocking, so that a pipe or device named by mistake cannot hang the window.
-    fd_ = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
-    if (fd_ < 0)
-        throw file_error(errno, path);
-    struct stat status;
-    if (::fstat(fd_, &status) != 0 || !S_ISREG(status.st_mode)) {
-        ::close(fd_);
+    FileEffects& effects = system_file_effects();
+    int fd = -1;
+    if (const int error = effects.open_to_read(path, fd, Links::Followed))
+        throw file_error(error, path);
+    file_ = FileHandle(effects, fd);
+    FileStatus status;
+    if (effects.status_of(fd, status) != 0 || status.kind != EntryKind::File)
         throw RuntimeError::for_file(ErrorKind::PathFileAccessError, path);
-    }
-}
-
-GpxFile::~GpxFile()
-{
-    ::close(fd_);
 }
 
 }  // namespace survey

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "import/files/file_handle.h"
+
 #include <string>
 
 namespace survey {
@@ -9,14 +11,11 @@ class GpxFile {
 public:
     // Throws when `path` names no readable regular file.
     explicit GpxFile(const std::string& path);
-    ~GpxFile();
-    GpxFile(const GpxFile&) = delete;
-    GpxFile& operator=(const GpxFile&) = delete;
 
-    int fd() const { return fd_; }
+    int fd() const { return file_.fd(); }
 
 private:
-    int fd_;
+    FileHandle file_;
 };
 
 }  // namespace survey

@@ -2,17 +2,8 @@
 
 #include "import/files/program_folders.h"
 
-#include <climits>
 
 namespace survey {
-
-bool is_safe_file_name(std::string_view name)
-{
-    // A line break would also split the survey record that lists the photo.
-    constexpr std::string_view unsafe("/\\\0\r\n", 5);
-    return !name.empty() && name.size() <= NAME_MAX && name != "." && name != ".." &&
-           name.find_first_of(unsafe) == std::string_view::npos;
-}
 
 RuntimeError photo_move_error(const RuntimeError& error, const PhotoMove& photo)
 {

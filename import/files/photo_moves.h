@@ -1,6 +1,7 @@
 #pragma once
 
 #include "import/files/file_move.h"
+#include "import/files/file_names.h"
 #include "import/gpx/import_plan.h"
 
 #include <string>
@@ -24,10 +25,6 @@
 //   system as it would be once the earlier moves were made, and throws the
 //   first obstacle it finds. Without an obstacle, the content fault is thrown.
 namespace survey {
-
-// Photo names come from the GPX file: only a plain one-line name in the
-// folder, short enough for the file system, is safe.
-bool is_safe_file_name(std::string_view name);
 
 // The moves of the photos into the photo folder; an unsafe name is a Bad
 // file name at its photo's line.

@@ -3,7 +3,10 @@
 #include "import/files/file_effects.h"
 
 #include <cerrno>
+#include <climits>
+#include <dirent.h>
 #include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -11,9 +14,15 @@ namespace survey {
 
 namespace {
 
+// A full quota is a full disk to the user, and not every system names it.
+int error_now()
+{
+    return errno == EDQUOT ? ENOSPC : errno;
+}
+
 int errno_of(int result)
 {
-    return result == 0 ? 0 : errno;
+    return result == 0 ? 0 : error_now();
 }
 
 FileStatus status_from(const struct stat& status)
@@ -32,15 +41,17 @@ public:
     {
         struct stat found;
         if (::lstat(path.c_str(), &found) != 0)
-            return errno;
+            return error_now();
         status = status_from(found);
         return 0;
     }
 
-    int open_to_read(const std::string& path, int& fd) override
+    int open_to_read(const std::string& path, int& fd, Links links) override
     {
-        fd = ::open(path.c_str(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC);
-        return fd < 0 ? errno : 0;
+        // Non-blocking, so that a pipe or device named by mistake cannot hang the window.
+        const int follow = links == Links::Followed ? O_NONBLOCK : O_NOFOLLOW;
+        fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | follow);
+        return fd < 0 ? error_now() : 0;
     }
 
     int read_some(int fd, char* out, std::size_t size, std::size_t& got) override
@@ -49,14 +60,14 @@ public:
         while ((now = ::read(fd, out, size)) < 0 && errno == EINTR) {
         }
         got = now > 0 ? static_cast<std::size_t>(now) : 0;
-        return now < 0 ? errno : 0;
+        return now < 0 ? error_now() : 0;
     }
 
     int status_of(int fd, FileStatus& status) override
     {
         struct stat found;
         if (::fstat(fd, &found) != 0)
-            return errno;
+            return error_now();
         status = status_from(found);
         return 0;
     }
@@ -66,11 +77,59 @@ public:
         return errno_of(::faccessat(AT_FDCWD, folder.c_str(), W_OK | X_OK, AT_EACCESS));
     }
 
+    int may_write(const std::string& path) override
+    {
+        const int fd = ::open(path.c_str(), O_WRONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
+        if (fd < 0)
+            return error_now();
+        ::close(fd);
+        return 0;
+    }
+
+    int read_folder_names(const std::string& folder, std::vector<std::string>& names) override
+    {
+        DIR* dir = ::opendir(folder.c_str());
+        if (!dir)
+            return error_now();
+        names.clear();
+        errno = 0;
+        while (const dirent* entry = ::readdir(dir))
+            names.emplace_back(entry->d_name);
+        const int error = errno == 0 ? 0 : error_now();
+        ::closedir(dir);
+        return error;
+    }
+
+    int read_link(const std::string& path, std::string& target) override
+    {
+        char contents[PATH_MAX];
+        const ssize_t length = ::readlink(path.c_str(), contents, sizeof contents);
+        if (length < 0)
+            return error_now();
+        if (static_cast<std::size_t>(length) == sizeof contents)
+            return ENAMETOOLONG;
+        target.assign(contents, static_cast<std::size_t>(length));
+        return 0;
+    }
+
+    int lock_folder(const std::string& folder, int& fd) override
+    {
+        fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+        if (fd < 0)
+            return error_now();
+        if (::flock(fd, LOCK_EX | LOCK_NB) == 0)
+            return 0;
+        const int error = error_now();
+        ::close(fd);
+        fd = -1;
+        return error;
+    }
+
     int create_new(const std::string& path, const std::string& like, int& fd) override
     {
         fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
         if (fd < 0)
-            return errno;
+            return error_now();
         struct stat model;
         if (!like.empty() && ::stat(like.c_str(), &model) == 0)
             ::fchmod(fd, model.st_mode & 07777);
@@ -80,7 +139,7 @@ public:
     int create_unnamed(const std::string& folder, int& fd) override
     {
         fd = ::open(folder.c_str(), O_TMPFILE | O_WRONLY | O_CLOEXEC, 0644);
-        return fd < 0 ? errno : 0;
+        return fd < 0 ? error_now() : 0;
     }
 
     int write_all(int fd, std::string_view bytes) override
@@ -90,7 +149,7 @@ public:
             if (written < 0 && errno == EINTR)
                 continue;
             if (written < 0)
-                return errno;
+                return error_now();
             bytes.remove_prefix(static_cast<std::size_t>(written));
         }
         return 0;
@@ -102,7 +161,7 @@ public:
     {
         const int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
         if (fd < 0)
-            return errno;
+            return error_now();
         const int error = errno_of(::fsync(fd));
         ::close(fd);
         return error;

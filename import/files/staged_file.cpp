@@ -5,10 +5,6 @@
 #include "import/files/file_queries.h"
 
 #include <cerrno>
-#include <climits>
-#include <string_view>
-#include <fcntl.h>
-#include <unistd.h>
 
 namespace survey {
 
@@ -17,14 +13,13 @@ std::string link_target(const std::string& path)
     // Link by link rather than with realpath, which fails for a link whose
     // file is not there yet; as many links as the kernel itself follows.
     constexpr int most_links = 40;
+    FileEffects& effects = system_file_effects();
     std::string target = path;
-    char contents[PATH_MAX];
+    std::string points_to;
     for (int links = 0; links < most_links && entry_kind(target) == EntryKind::Other; ++links) {
-        const ssize_t length = ::readlink(target.c_str(), contents, sizeof contents);
-        if (length < 0 || static_cast<std::size_t>(length) == sizeof contents)
+        if (effects.read_link(target, points_to) != 0)
             break;
-        const std::string_view points_to(contents, static_cast<std::size_t>(length));
-        target = points_to.starts_with('/') ? std::string(points_to) : parent_folder(target) + "/" + std::string(points_to);
+        target = is_absolute_path(points_to) ? points_to : parent_folder(target) + "/" + points_to;
     }
     return target;
 }
@@ -33,11 +28,9 @@ std::string writable_target(const std::string& path)
 {
     const std::string target = link_target(path);
     // Opening for writing asks exactly what replacing would need, without changing a byte.
-    const int fd = ::open(target.c_str(), O_WRONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
-    if (fd >= 0)
-        ::close(fd);
-    else if (errno != ENOENT)
-        throw file_error(errno, target);
+    const int error = system_file_effects().may_write(target);
+    if (error != 0 && error != ENOENT)
+        throw file_error(error, target);
     return target;
 }
 

@@ -37,9 +37,9 @@ int FailingEffects::look_up(const std::string& path, survey::FileStatus& status)
     return error;
 }
 
-int FailingEffects::open_to_read(const std::string& path, int& fd)
+int FailingEffects::open_to_read(const std::string& path, int& fd, survey::Links links)
 {
-    return real_.open_to_read(path, fd);
+    return real_.open_to_read(path, fd, links);
 }
 
 int FailingEffects::read_some(int fd, char* out, std::size_t size, std::size_t& got)
@@ -57,6 +57,26 @@ int FailingEffects::status_of(int fd, survey::FileStatus& status)
 int FailingEffects::may_change_folder(const std::string& folder)
 {
     return real_.may_change_folder(folder);
+}
+
+int FailingEffects::may_write(const std::string& path)
+{
+    return real_.may_write(path);
+}
+
+int FailingEffects::read_folder_names(const std::string& folder, std::vector<std::string>& names)
+{
+    return real_.read_folder_names(folder, names);
+}
+
+int FailingEffects::read_link(const std::string& path, std::string& target)
+{
+    return real_.read_link(path, target);
+}
+
+int FailingEffects::lock_folder(const std::string& folder, int& fd)
+{
+    return real_.lock_folder(folder, fd);
 }
 
 int FailingEffects::create_new(const std::string& path, const std::string& like, int& fd)

@@ -39,10 +39,14 @@ public:
     const std::string& failed_step() const { return failed_step_; }
 
     int look_up(const std::string& path, survey::FileStatus& status) override;
-    int open_to_read(const std::string& path, int& fd) override;
+    int open_to_read(const std::string& path, int& fd, survey::Links links) override;
     int read_some(int fd, char* out, std::size_t size, std::size_t& got) override;
     int status_of(int fd, survey::FileStatus& status) override;
     int may_change_folder(const std::string& folder) override;
+    int may_write(const std::string& path) override;
+    int read_folder_names(const std::string& folder, std::vector<std::string>& names) override;
+    int read_link(const std::string& path, std::string& target) override;
+    int lock_folder(const std::string& folder, int& fd) override;
 
     int create_new(const std::string& path, const std::string& like, int& fd) override;
     int create_unnamed(const std::string& folder, int& fd) override;

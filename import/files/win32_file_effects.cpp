@@ -1,0 +1,306 @@
+// The file-system seam on Windows: Win32's wide-character calls. A file
+// stays a C runtime descriptor over its handle, so the reading half reads
+// it as on any other system.
+#include "import/files/file_effects.h"
+
+#include "import/files/file_names.h"
+#include "import/files/win32_text.h"
+
+#include <cerrno>
+#include <fcntl.h>
+#include <io.h>
+
+namespace survey {
+
+namespace {
+
+// The one place a Win32 error becomes the seam's errno value.
+int errno_from(DWORD error)
+{
+    switch (error) {
+    case ERROR_SUCCESS: return 0;
+    case ERROR_FILE_NOT_FOUND:
+    case ERROR_PATH_NOT_FOUND:
+    case ERROR_INVALID_DRIVE:
+    case ERROR_BAD_NETPATH:
+    case ERROR_BAD_NET_NAME: return ENOENT;
+    case ERROR_ACCESS_DENIED: return EACCES;
+    case ERROR_WRITE_PROTECT: return EROFS;
+    case ERROR_SHARING_VIOLATION:
+    case ERROR_LOCK_VIOLATION: return EBUSY;
+    case ERROR_FILE_EXISTS:
+    case ERROR_ALREADY_EXISTS: return EEXIST;
+    case ERROR_NOT_SAME_DEVICE: return EXDEV;
+    case ERROR_DISK_FULL:
+    case ERROR_HANDLE_DISK_FULL: return ENOSPC;
+    case ERROR_FILENAME_EXCED_RANGE:
+    case ERROR_INVALID_NAME: return ENAMETOOLONG;
+    case ERROR_DIR_NOT_EMPTY: return ENOTEMPTY;
+    case ERROR_NOT_SUPPORTED:
+    case ERROR_INVALID_FUNCTION: return EOPNOTSUPP;
+    default: return EIO;
+    }
+}
+
+int last_error()
+{
+    return errno_from(::GetLastError());
+}
+
+int result_of(BOOL done)
+{
+    return done ? 0 : last_error();
+}
+
+// As the call takes it: "\" separators, and the "\\?\" prefix on a full
+// path, which lifts the 260-character limit.
+std::wstring path_for_call(const std::string& path)
+{
+    std::wstring text = win32::wide(path);
+    for (wchar_t& c : text)
+        c = c == L'/' ? L'\\' : c;
+    if (text.starts_with(L"\\\\?\\") || !is_absolute_path(path))
+        return text;
+    if (text.starts_with(L"\\\\"))
+        return L"\\\\?\\UNC\\" + text.substr(2);
+    return text.size() >= 2 && text[1] == L':' ? L"\\\\?\\" + text : text;
+}
+
+// Virus scanners and indexers open a new file for a moment: a change that
+// meets one waits a little, then gives up with the error.
+template <typename Call>
+BOOL retrying(Call call)
+{
+    constexpr int tries = 10;
+    constexpr DWORD pause_ms = 50;
+    for (int attempt = 1;; ++attempt) {
+        if (call())
+            return TRUE;
+        const DWORD error = ::GetLastError();
+        if (attempt == tries || (error != ERROR_SHARING_VIOLATION && error != ERROR_LOCK_VIOLATION))
+            return FALSE;
+        ::Sleep(pause_ms);
+        ::SetLastError(error);
+    }
+}
+
+HANDLE handle_of(int fd)
+{
+    return reinterpret_cast<HANDLE>(::_get_osfhandle(fd));
+}
+
+FileStatus status_from(const BY_HANDLE_FILE_INFORMATION& info)
+{
+    const EntryKind kind = info.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT ? EntryKind::Other
+                           : info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY  ? EntryKind::Folder
+                                                                              : EntryKind::File;
+    const auto index = (static_cast<std::uint64_t>(info.nFileIndexHigh) << 32) | info.nFileIndexLow;
+    const auto size = (static_cast<std::uint64_t>(info.nFileSizeHigh) << 32) | info.nFileSizeLow;
+    return {kind, {info.dwVolumeSerialNumber, index}, size};
+}
+
+int status_of_handle(HANDLE handle, FileStatus& status)
+{
+    BY_HANDLE_FILE_INFORMATION info;
+    if (!::GetFileInformationByHandle(handle, &info))
+        return last_error();
+    status = status_from(info);
+    return 0;
+}
+
+// A descriptor over `handle`, which it then owns.
+int descriptor_for(HANDLE handle, int flags, int& fd)
+{
+    fd = ::_open_osfhandle(reinterpret_cast<intptr_t>(handle), flags | _O_BINARY);
+    if (fd >= 0)
+        return 0;
+    ::CloseHandle(handle);
+    return EMFILE;
+}
+
+constexpr DWORD share_all = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
+
+class Win32FileEffects : public FileEffects {
+public:
+    int look_up(const std::string& path, FileStatus& status) override
+    {
+        const HANDLE handle =
+            ::CreateFileW(path_for_call(path).c_str(), FILE_READ_ATTRIBUTES, share_all, nullptr, OPEN_EXISTING,
+                          FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
+        if (handle == INVALID_HANDLE_VALUE)
+            return last_error();
+        const int error = status_of_handle(handle, status);
+        ::CloseHandle(handle);
+        return error;
+    }
+
+    int open_to_read(const std::string& path, int& fd, Links links) override
+    {
+        const DWORD follow = links == Links::Followed ? 0 : FILE_FLAG_OPEN_REPARSE_POINT;
+        const std::wstring name = path_for_call(path);
+        const HANDLE handle = ::CreateFileW(name.c_str(), GENERIC_READ, share_all, nullptr, OPEN_EXISTING,
+                                            FILE_FLAG_SEQUENTIAL_SCAN | follow, nullptr);
+        if (handle != INVALID_HANDLE_VALUE)
+            return descriptor_for(handle, _O_RDONLY, fd);
+        // A folder cannot be opened as a file: say so, not that access was denied.
+        const DWORD attributes = ::GetFileAttributesW(name.c_str());
+        return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) ? EISDIR
+                                                                                                : last_error();
+    }
+
+    int read_some(int fd, char* out, std::size_t size, std::size_t& got) override
+    {
+        DWORD read = 0;
+        const BOOL done = ::ReadFile(handle_of(fd), out, static_cast<DWORD>(std::min<std::size_t>(size, 1u << 30)),
+                                     &read, nullptr);
+        got = read;
+        return result_of(done);
+    }
+
+    int status_of(int fd, FileStatus& status) override { return status_of_handle(handle_of(fd), status); }
+
+    // Windows has no cheap question for this: a folder that will not let a
+    // name go refuses the removal itself, which then keeps the journal.
+    int may_change_folder(const std::string&) override { return 0; }
+
+    int may_write(const std::string& path) override
+    {
+        // Refused, too, while another program (a spreadsheet) holds it open.
+        const std::wstring name = path_for_call(path);
+        HANDLE handle = INVALID_HANDLE_VALUE;
+        const BOOL opened = retrying([&] {
+            handle = ::CreateFileW(name.c_str(), GENERIC_WRITE, share_all, nullptr, OPEN_EXISTING,
+                                   FILE_ATTRIBUTE_NORMAL, nullptr);
+            return handle != INVALID_HANDLE_VALUE;
+        });
+        if (!opened)
+            return last_error();
+        ::CloseHandle(handle);
+        return 0;
+    }
+
+    int read_folder_names(const std::string& folder, std::vector<std::string>& names) override
+    {
+        WIN32_FIND_DATAW found;
+        const HANDLE search = ::FindFirstFileExW(path_for_call(folder + "\\*").c_str(), FindExInfoBasic, &found,
+                                                 FindExSearchNameMatch, nullptr, FIND_FIRST_EX_LARGE_FETCH);
+        if (search == INVALID_HANDLE_VALUE)
+            return last_error();
+        names.clear();
+        do
+            names.push_back(win32::utf8(found.cFileName));
+        while (::FindNextFileW(search, &found));
+        const DWORD error = ::GetLastError();
+        ::FindClose(search);
+        return error == ERROR_NO_MORE_FILES ? 0 : errno_from(error);
+    }
+
+    // A survey file that is a link is rare on Windows, and replacing it
+    // replaces the link: it is taken as the file it is.
+    int read_link(const std::string&, std::string&) override { return EINVAL; }
+
+    int lock_folder(const std::string& folder, int& fd) override
+    {
+        // A file no other window may open while this one holds it, gone
+        // when it closes, even when the program dies.
+        const HANDLE handle = ::CreateFileW(path_for_call(folder + "\\gpx-survey-import.lock").c_str(),
+                                            GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_ALWAYS,
+                                            FILE_ATTRIBUTE_HIDDEN | FILE_FLAG_DELETE_ON_CLOSE, nullptr);
+        if (handle == INVALID_HANDLE_VALUE) {
+            const DWORD error = ::GetLastError();
+            return error == ERROR_SHARING_VIOLATION || error == ERROR_ACCESS_DENIED ? EWOULDBLOCK : errno_from(error);
+        }
+        return descriptor_for(handle, _O_RDWR, fd);
+    }
+
+    int create_new(const std::string& path, const std::string&, int& fd) override
+    {
+        // The new file takes its folder's permissions, as Windows files do.
+        const std::wstring name = path_for_call(path);
+        HANDLE handle = INVALID_HANDLE_VALUE;
+        const BOOL created = retrying([&] {
+            handle = ::CreateFileW(name.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_NEW,
+                                   FILE_ATTRIBUTE_NORMAL, nullptr);
+            return handle != INVALID_HANDLE_VALUE;
+        });
+        if (!created)
+            return last_error();
+        return descriptor_for(handle, _O_WRONLY, fd);
+    }
+
+    // Windows has no files without a name: copies are made under a name of
+    // the program's own.
+    int create_unnamed(const std::string&, int&) override { return EOPNOTSUPP; }
+
+    int write_all(int fd, std::string_view bytes) override
+    {
+        while (!bytes.empty()) {
+            DWORD written = 0;
+            const DWORD chunk = static_cast<DWORD>(std::min<std::size_t>(bytes.size(), 1u << 30));
+            if (!::WriteFile(handle_of(fd), bytes.data(), chunk, &written, nullptr))
+                return last_error();
+            bytes.remove_prefix(written);
+        }
+        return 0;
+    }
+
+    int sync(int fd) override { return result_of(::FlushFileBuffers(handle_of(fd))); }
+
+    // Windows cannot flush a folder. NTFS logs every change of a name in its
+    // journal, and a rename made with MOVEFILE_WRITE_THROUGH returns only
+    // once it is on disk, so names are durable in the order they change; a
+    // new file's name goes to disk with the file's own flush.
+    int sync_folder(const std::string& folder) override
+    {
+        const DWORD attributes = ::GetFileAttributesW(path_for_call(folder).c_str());
+        if (attributes == INVALID_FILE_ATTRIBUTES)
+            return last_error();
+        return attributes & FILE_ATTRIBUTE_DIRECTORY ? 0 : ENOTDIR;
+    }
+
+    int close(int fd) override { return ::_close(fd) == 0 ? 0 : EIO; }
+
+    int rename_without_replacing(const std::string& from, const std::string& to) override
+    {
+        // Without MOVEFILE_COPY_ALLOWED, across volumes it fails rather than copy.
+        const std::wstring source = path_for_call(from);
+        const std::wstring target = path_for_call(to);
+        return result_of(
+            retrying([&] { return ::MoveFileExW(source.c_str(), target.c_str(), MOVEFILE_WRITE_THROUGH); }));
+    }
+
+    int hard_link(const std::string& from, const std::string& to) override
+    {
+        return result_of(::CreateHardLinkW(path_for_call(to).c_str(), path_for_call(from).c_str(), nullptr));
+    }
+
+    // MoveFileExW over the old file is one rename on NTFS, which readers
+    // see whole or not at all. ReplaceFileW is not: it renames the old file
+    // aside first, and can stop between its steps.
+    int rename_over(const std::string& from, const std::string& to) override
+    {
+        const std::wstring source = path_for_call(from);
+        const std::wstring target = path_for_call(to);
+        return result_of(retrying([&] {
+            return ::MoveFileExW(source.c_str(), target.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH);
+        }));
+    }
+
+    int remove(const std::string& path) override
+    {
+        const std::wstring name = path_for_call(path);
+        return result_of(retrying([&] { return ::DeleteFileW(name.c_str()); }));
+    }
+
+    int link_unnamed(int, const std::string&) override { return EOPNOTSUPP; }
+};
+
+}  // namespace
+
+FileEffects& system_file_effects()
+{
+    static Win32FileEffects effects;
+    return effects;
+}
+
+}  // namespace survey
