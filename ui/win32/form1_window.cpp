@@ -3,21 +3,18 @@
 #include "ui/done_text.h"
 #include "ui/form1_design.h"
 #include "ui/win32/caption_fit.h"
-#include "ui/win32/open_file_dialog.h"
+#include "ui/win32/form1_controls.h"
 #include "ui/win32/pixel_layout.h"
-#include "ui/win32/program_folder.h"
 #include "ui/win32/wide_text.h"
 
 #include <limits>
+#include <utility>
 
 namespace {
 
 constexpr wchar_t window_class_name[] = L"gpx-survey-import Form1";
 // A fixed size: a caption with the close and minimize boxes, no sizing border.
 constexpr DWORD window_style = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX;
-// Not IDOK or IDCANCEL, which keyboard navigation sends for Enter and Escape.
-constexpr int cmdBrowse_id = 101;
-constexpr int Command1_id = 102;
 // Posted to itself, so that what the start has to say waits until the
 // window is on the screen and the box has a window to stand over.
 constexpr UINT show_waiting_boxes_message = WM_APP + 1;
@@ -55,7 +52,8 @@ const std::wstring& window_title()
 
 }  // namespace
 
-Form1Window::Form1Window(HINSTANCE instance) : dpi_(screen_dpi())
+Form1Window::Form1Window(HINSTANCE instance, Win32Desktop desktop)
+    : desktop_(std::move(desktop)), dpi_(screen_dpi())
 {
     register_window_class(instance, window_procedure);
     CreateWindowExW(0, window_class_name, window_title().c_str(), window_style, CW_USEDEFAULT, CW_USEDEFAULT,
@@ -123,9 +121,9 @@ void Form1Window::on_command(WORD control_id)
     // presses the button that has the keyboard, as Space does.
     if (control_id == IDOK)
         control_id = static_cast<WORD>(GetDlgCtrlID(GetFocus()));
-    if (control_id == cmdBrowse_id)
+    if (control_id == form1_controls::cmdBrowse)
         form_.cmdBrowse_Click();
-    else if (control_id == Command1_id)
+    else if (control_id == form1_controls::Command1)
         form_.Command1_Click();
 }
 
@@ -165,18 +163,20 @@ HWND Form1Window::create_control(const wchar_t* window_class, const std::string&
 void Form1Window::create_controls()
 {
     using namespace form1_design;
+    namespace id = form1_controls;
     const HFONT font = fonts_.controls();
     // Made in tab order, which the design starts with the read button.
-    Command1 = create_control(L"BUTTON", std::string(Command1_caption), WS_TABSTOP | BS_PUSHBUTTON, Command1_id, font);
+    Command1 = create_control(L"BUTTON", std::string(Command1_caption), WS_TABSTOP | BS_PUSHBUTTON, id::Command1, font);
     cmdBrowse = create_control(L"BUTTON", std::string(cmdBrowse_caption), WS_VISIBLE | WS_TABSTOP | BS_PUSHBUTTON,
-                               cmdBrowse_id, font);
+                               id::cmdBrowse, font);
     // No prefix: an & in a path or a text is shown, not taken for a shortcut.
     // One-line labels are centred in their height, level with the buttons'
     // captions; a long path loses its middle rather than its name.
     const DWORD one_line = WS_VISIBLE | SS_LEFTNOWORDWRAP | SS_NOPREFIX | SS_CENTERIMAGE;
-    lblGPXfile = create_control(L"STATIC", {}, one_line | SS_PATHELLIPSIS, 0, font);
-    Label1 = create_control(L"STATIC", std::string(Label1_caption), WS_VISIBLE | SS_LEFT | SS_NOPREFIX, 0, font);
-    lblDone = create_control(L"STATIC", {}, one_line, 0, fonts_.lblDone());
+    lblGPXfile = create_control(L"STATIC", {}, one_line | SS_PATHELLIPSIS, id::lblGPXfile, font);
+    Label1 = create_control(L"STATIC", std::string(Label1_caption), WS_VISIBLE | SS_LEFT | SS_NOPREFIX, id::Label1,
+                            font);
+    lblDone = create_control(L"STATIC", {}, one_line, id::lblDone, fonts_.lblDone());
 }
 
 void Form1Window::place_controls()
@@ -203,12 +203,12 @@ void Form1Window::place_controls()
 
 std::string Form1Window::program_folder()
 {
-    return executable_folder();
+    return desktop_.program_folder();
 }
 
 std::optional<std::string> Form1Window::choose_gpx_file()
 {
-    const std::optional<std::wstring> chosen = choose_file(window_);
+    const std::optional<std::wstring> chosen = desktop_.choose_file(window_);
     if (!chosen)
         return std::nullopt;
     return utf8_text(*chosen);
@@ -246,7 +246,7 @@ void Form1Window::show_information(const std::string& text)
 void Form1Window::show_box(UINT icon, const std::string& text)
 {
     if (IsWindowVisible(window_)) {
-        MessageBoxW(window_, wide_text(text).c_str(), window_title().c_str(), MB_OK | icon);
+        desktop_.show_box(window_, window_title(), wide_text(text), icon);
         return;
     }
     waiting_boxes_.push_back({icon, wide_text(text)});
@@ -258,11 +258,11 @@ void Form1Window::show_waiting_boxes()
     while (!waiting_boxes_.empty()) {
         const WaitingBox box = waiting_boxes_.front();
         waiting_boxes_.pop_front();
-        MessageBoxW(window_, box.text.c_str(), window_title().c_str(), MB_OK | box.icon);
+        desktop_.show_box(window_, window_title(), box.text, box.icon);
     }
 }
 
 void Form1Window::beep()
 {
-    MessageBeep(MB_OK);
+    desktop_.beep();
 }

@@ -4,6 +4,7 @@
 #include "ui/form1_view.h"
 #include "ui/system_import_core.h"
 #include "ui/win32/form1_fonts.h"
+#include "ui/win32/win32_desktop.h"
 
 #include <windows.h>
 
@@ -11,11 +12,11 @@
 #include <string>
 
 // Form1 drawn with Win32's own controls: the same controls, captions and
-// places as the Qt view, the common file-open dialog, message boxes and the
-// system beep.
+// places as the Qt view; the desktop's file-open dialog, message boxes and
+// beep.
 class Form1Window : private Form1View {
 public:
-    explicit Form1Window(HINSTANCE instance);
+    explicit Form1Window(HINSTANCE instance, Win32Desktop desktop = real_win32_desktop());
     ~Form1Window() override;
     Form1Window(const Form1Window&) = delete;
     Form1Window& operator=(const Form1Window&) = delete;
@@ -50,6 +51,7 @@ private:
         std::wstring text;
     };
 
+    Win32Desktop desktop_;
     int dpi_;
     Form1Fonts fonts_{dpi_};
     SystemImportCore core_;
