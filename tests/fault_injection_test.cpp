@@ -1,6 +1,6 @@
 #include "import/waypoint_import.h"
 #include "tests/support/failing_effects.h"
-#include "tests/support/import_fixture.h"
+#include "tests/support/sample_change.h"
 
 #include <gtest/gtest.h>
 
@@ -11,9 +11,8 @@
 #include <unistd.h>
 
 using survey::ErrorKind;
-using survey::RecoveryOutcome;
 using testing_support::FailingEffects;
-using Tree = std::map<std::string, std::string>;
+using testing_support::Devices;
 
 namespace {
 
@@ -38,65 +37,16 @@ const std::map<std::string, StepFault> step_faults = {
     {"link unnamed", {EIO, ErrorKind::DeviceIoError}},
 };
 
-// Where the photos and the GPX file go from: the same file system, another
-// one, or another one while the program folder's has no unnamed files, as
-// FAT; and a program folder on FAT through FUSE or exFAT, which has no
-// renames that refuse a taken name, no hard links, and makes up a file's
-// inode number on each look, with the phone folder on it or on a card.
-enum class Devices { Same, Cross, CrossToFat, SameOnFuseFat, CrossToFuseFat };
-
-// The sample imported and then archived, by renames or by copies.
-class FaultInjection : public testing_support::ImportFixture, public ::testing::WithParamInterface<Devices> {
+// The sample imported and then archived, by renames or by copies; each
+// step can fail with the errno value `step_faults` gives it.
+class FaultInjection : public testing_support::SampleChange {
 protected:
-    void SetUp() override
-    {
-        put_sample();
-        testing_support::write_file(survey_csv(), "earlier survey\r\n");
-        before_ = everything();
-        FailingEffects counting = effects();
-        ASSERT_FALSE(import_and_archive(counting));
-        after_archive_ = everything();
-        after_import_ = imported_;
-        steps_ = counting.calls();
-        imported_.clear();
-    }
-
     FailingEffects effects(int fail_at = 0) const
     {
         FailingEffects effects(fail_at, [](const std::string& step) { return step_faults.at(step).error; });
-        const Devices devices = GetParam();
-        if (devices == Devices::Cross || devices == Devices::CrossToFat || devices == Devices::CrossToFuseFat)
-            effects.cross_devices();
-        if (devices != Devices::Same && devices != Devices::Cross)
-            effects.no_unnamed_files();
-        if (devices == Devices::SameOnFuseFat || devices == Devices::CrossToFuseFat) {
-            effects.no_refusing_renames();
-            effects.invent_identities();
-        }
+        act_as_devices(effects);
         return effects;
     }
-
-    // Imports the sample, then archives it as the window does at close.
-    std::optional<survey::RuntimeError> import_and_archive(survey::FileEffects& effects)
-    {
-        if (auto error = import(phone() / "field-day.gpx", effects))
-            return error;
-        imported_ = everything();
-        try {
-            survey::archive_gpx(effects, (phone() / "field-day.gpx").string(), "field-day.gpx", app().string());
-        } catch (const survey::RuntimeError& error) {
-            return error;
-        }
-        return std::nullopt;
-    }
-
-    void restore_before() { testing_support::restore(app().parent_path(), before_); }
-
-    Tree before_;
-    Tree imported_;
-    Tree after_import_;
-    Tree after_archive_;
-    int steps_ = 0;
 };
 
 TEST_P(FaultInjection, EveryStepFailsLeavingEveryFileAsItWas)
@@ -152,30 +102,9 @@ TEST_P(FaultInjection, DyingAtEveryStepLeavesBeforeOrAfter)
         ASSERT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) != 1) << "step " << k << " failed instead of dying";
 
         const survey::Recovery recovery = survey::recover_interrupted_import(app().string());
-        const Tree now = everything();
-        ASSERT_TRUE(now == before_ || now == after_import_ || now == after_archive_) << "step " << k;
-        // What the start tells the user matches what it did.
-        if (recovery.outcome == RecoveryOutcome::Completed) {
-            EXPECT_NE(now, before_) << "step " << k;
-        }
-        if (recovery.outcome == RecoveryOutcome::Undone) {
-            EXPECT_NE(now, after_archive_) << "step " << k;
-        }
-        // A journal cut short names nothing yet.
-        if (!recovery.gpx_path.empty()) {
-            EXPECT_EQ(recovery.archive,
-                      now == after_archive_ || (recovery.outcome == RecoveryOutcome::Undone && now == after_import_))
-                << "step " << k;
-        }
-        // And the user can go on from there.
-        imported_.clear();
-        FailingEffects real;
-        if (now == after_import_) {
-            survey::archive_gpx((phone() / "field-day.gpx").string(), "field-day.gpx", app().string());
-        } else if (now == before_) {
-            ASSERT_FALSE(import_and_archive(real)) << "step " << k;
-        }
-        EXPECT_EQ(everything(), after_archive_) << "step " << k;
+        const std::string where = "step " + std::to_string(k);
+        if (expect_recovered(recovery, where))
+            expect_user_can_go_on(survey::system_file_effects(), where);
     }
 }
 
@@ -216,31 +145,15 @@ TEST_P(FaultInjection, DyingAgainWhileRecoveringLeavesBeforeOrAfter)
             const ChildEnd recovering = in_child_dying_at(effects(), again, recover);
             ASSERT_NE(recovering, ChildEnd::Failed) << "step " << k << ", recovery step " << again;
             FailingEffects last = effects();
-            survey::recover_interrupted_import(last, app_folder);
-            const Tree now = everything();
-            ASSERT_TRUE(now == before_ || now == after_import_ || now == after_archive_)
-                << "step " << k << ", recovery step " << again;
+            const std::string where = "step " + std::to_string(k) + ", recovery step " + std::to_string(again);
+            ASSERT_TRUE(expect_recovered(survey::recover_interrupted_import(last, app_folder), where));
             if (recovering == ChildEnd::Finished)
                 break;
         }
     }
 }
 
-std::string devices_name(const ::testing::TestParamInfo<Devices>& info)
-{
-    switch (info.param) {
-    case Devices::Same: return "SameDevice";
-    case Devices::Cross: return "CrossDevice";
-    case Devices::CrossToFat: return "CrossDeviceWithoutUnnamedFiles";
-    case Devices::SameOnFuseFat: return "SameDeviceOnFuseFat";
-    case Devices::CrossToFuseFat: return "CrossDeviceToFuseFat";
-    }
-    return "";
-}
-
 INSTANTIATE_TEST_SUITE_P(SameAndCrossDevice, FaultInjection,
-                         ::testing::Values(Devices::Same, Devices::Cross, Devices::CrossToFat,
-                                           Devices::SameOnFuseFat, Devices::CrossToFuseFat),
-                         devices_name);
+                         ::testing::ValuesIn(testing_support::every_devices), testing_support::devices_name);
 
 }  // namespace

@@ -6,6 +6,7 @@
 #include "tests/support/failing_effects.h"
 #include "tests/support/gpx_builder.h"
 #include "tests/support/import_fixture.h"
+#include "tests/support/test_platform.h"
 
 #include <gtest/gtest.h>
 
@@ -41,7 +42,7 @@ public:
     CardKeepsItsFiles() { cross_devices(); }
     int remove(const std::string& path) override
     {
-        return path.find("/phone/") != std::string::npos ? EROFS : FailingEffects::remove(path);
+        return fs::path(path).parent_path().filename() == "phone" ? EROFS : FailingEffects::remove(path);
     }
 };
 
@@ -59,7 +60,7 @@ TEST_F(Recovery, ASourceThatStaysIsNamedAndNothingElseChangesUntilItGoes)
             survey::recover_interrupted_import(card, app().string());
             ADD_FAILURE() << "the start kept quiet";
         } catch (const survey::RuntimeError& error) {
-            EXPECT_NE(error.detail().find((phone() / "p1.jpg").string()), std::string::npos) << error.detail();
+            EXPECT_NE(error.detail().find(gpx_folder() + "p1.jpg"), std::string::npos) << error.detail();
         }
     }
     EXPECT_TRUE(import(later, card));
@@ -232,7 +233,7 @@ TEST_F(Recovery, ANewPhotoUnderACopiedOnesNameAndInodeStays)
 TEST_F(Recovery, AFailedLookAtACopiedSourceLeavesItToTheNextStart)
 {
     put_photos({"p1.jpg"});
-    FailingLook looks((phone() / "p1.jpg").string());
+    FailingLook looks(gpx_folder() + "p1.jpg");
     looks.cross_devices();
     ASSERT_FALSE(import(put_gpx(one_photo), looks));
     ASSERT_TRUE(fs::exists(journal()));
@@ -367,6 +368,8 @@ INSTANTIATE_TEST_SUITE_P(
 // A start removes only a staged file of this program's own naming.
 TEST_F(Recovery, AStartLeavesOtherFilesBesideALinkedSurvey)
 {
+    if (testing_support::on_windows)
+        GTEST_SKIP() << "Windows takes a linked survey file for the file it is, and links need a privilege there";
     const fs::path docs = app().parent_path() / "docs";
     fs::create_directories(docs);
     write_file(docs / "report.csv", "x");

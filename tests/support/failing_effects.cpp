@@ -3,8 +3,8 @@
 #include "import/files/file_queries.h"
 
 #include <cerrno>
+#include <cstdlib>
 #include <filesystem>
-#include <unistd.h>
 
 namespace testing_support {
 
@@ -12,7 +12,7 @@ int FailingEffects::fails_now(const char* step)
 {
     ++calls_;
     if (calls_ == die_at_)
-        ::_exit(0);
+        std::_Exit(0);
     if (calls_ != fail_at_)
         return 0;
     failed_step_ = step;

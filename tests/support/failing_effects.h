@@ -30,7 +30,7 @@ public:
     void no_refusing_renames() { no_refusing_renames_ = true; }
     // Each look gives a file a new inode number, as FAT does on each load.
     void invent_identities() { invent_identities_ = true; }
-    // The process ends at once with `_exit` at the step numbered `step`: before
+    // The process ends at once with `_Exit` at the step numbered `step`: before
     // it, or, for a write, after half its bytes.
     void die_at(int step) { die_at_ = step; }
 

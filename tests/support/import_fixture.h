@@ -34,7 +34,7 @@ protected:
                                                survey::FileEffects& effects = survey::system_file_effects());
     std::int16_t obs_count = -1;
 
-    std::map<std::string, std::string> everything() const { return snapshot(root_.path()); }
+    Tree everything() const { return snapshot(root_.path()); }
 
 private:
     TempFolder root_;

@@ -1,6 +1,7 @@
 #include "tests/support/temp_folder.h"
 
 #include <fstream>
+#include <random>
 #include <iterator>
 #include <stdexcept>
 #include <cstdlib>
@@ -9,10 +10,14 @@ namespace testing_support {
 
 TempFolder::TempFolder()
 {
-    std::string pattern = (std::filesystem::temp_directory_path() / "survey-test-XXXXXX").string();
-    if (!::mkdtemp(pattern.data()))
-        throw std::runtime_error("cannot make a temporary folder");
-    path_ = pattern;
+    // A name no other test takes: create_directory makes it only where none stands.
+    std::random_device seed;
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        path_ = std::filesystem::temp_directory_path() / ("survey-test-" + std::to_string(seed()));
+        if (std::filesystem::create_directory(path_))
+            return;
+    }
+    throw std::runtime_error("cannot make a temporary folder");
 }
 
 TempFolder::~TempFolder()
@@ -39,30 +44,46 @@ std::string read_file(const std::filesystem::path& path)
     return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }
 
-std::map<std::string, std::string> snapshot(const std::filesystem::path& root)
+Tree snapshot(const std::filesystem::path& root)
 {
-    std::map<std::string, std::string> entries;
+    Tree entries;
     for (const auto& entry : std::filesystem::recursive_directory_iterator(root)) {
-        const std::string name = std::filesystem::relative(entry.path(), root).string();
-        entries[name] = entry.is_regular_file() ? "file:" + read_file(entry.path()) : "folder";
+        // As the iterator names it: relative() would ask the disk about each folder on the way.
+        const std::string name = entry.path().lexically_relative(root).generic_string();
+        entries[name] =
+            entry.is_regular_file() ? std::string(file_mark) + read_file(entry.path()) : std::string(folder_mark);
     }
     return entries;
 }
 
-}  // namespace testing_support
-
-namespace testing_support {
-
-void restore(const std::filesystem::path& root, const std::map<std::string, std::string>& entries)
+std::string tree_in_words(const Tree& tree)
 {
-    for (const auto& entry : std::filesystem::directory_iterator(root))
-        std::filesystem::remove_all(entry.path());
+    std::string words;
+    for (const auto& [name, content] : tree)
+        words += "\n  " + name +
+                 (content == folder_mark ? "/" : " " + std::to_string(content.size() - file_mark.size()) + " bytes");
+    return words;
+}
+
+void restore(const std::filesystem::path& root, const Tree& tree)
+{
+    // Only what differs changes: a test that restores thousands of trees
+    // stays quick; a file whose bytes differ is removed and written anew.
+    const Tree now = snapshot(root);
+    for (const auto& [name, content] : now) {
+        const auto wanted = tree.find(name);
+        if (wanted == tree.end() || wanted->second != content)
+            std::filesystem::remove_all(root / name);
+    }
     // The map is sorted, so a folder comes before what it holds.
-    for (const auto& [name, content] : entries) {
-        if (content == "folder")
+    for (const auto& [name, content] : tree) {
+        const auto found = now.find(name);
+        if (found != now.end() && found->second == content)
+            continue;
+        if (content == folder_mark)
             std::filesystem::create_directory(root / name);
         else
-            write_file(root / name, content.substr(std::string_view("file:").size()));
+            write_file(root / name, content.substr(file_mark.size()));
     }
 }
 

@@ -3,6 +3,7 @@
 #include <filesystem>
 #include <map>
 #include <string>
+#include <string_view>
 
 namespace testing_support {
 
@@ -24,11 +25,22 @@ private:
 void write_file(const std::filesystem::path& path, const std::string& bytes);
 std::string read_file(const std::filesystem::path& path);
 
-// Every file below `root` with its content, and every folder with an empty
-// content, to compare a tree before and after.
-std::map<std::string, std::string> snapshot(const std::filesystem::path& root);
+// A tree below a root as `snapshot` takes it: each path with its content.
+using Tree = std::map<std::string, std::string>;
+
+// What `snapshot` gives a folder, and puts before a file's bytes.
+inline constexpr std::string_view folder_mark = "folder";
+inline constexpr std::string_view file_mark = "file:";
+
+// Every file below `root` with its content, and every folder marked as one,
+// to compare a tree before and after.
+Tree snapshot(const std::filesystem::path& root);
+
+// A tree `snapshot` took, in words: names and sizes only, since a whole
+// GPX file or journal in a message hides the rest.
+std::string tree_in_words(const Tree& tree);
 
 // Makes the tree below `root` what `snapshot` took.
-void restore(const std::filesystem::path& root, const std::map<std::string, std::string>& entries);
+void restore(const std::filesystem::path& root, const Tree& tree);
 
 }  // namespace testing_support

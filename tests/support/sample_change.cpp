@@ -1,0 +1,113 @@
+#include "tests/support/sample_change.h"
+
+#include "import/waypoint_import.h"
+
+namespace testing_support {
+
+using survey::RecoveryOutcome;
+
+const std::vector<Devices> every_devices = {Devices::Same, Devices::Cross, Devices::CrossToFat,
+                                            Devices::SameOnFuseFat, Devices::CrossToFuseFat};
+
+std::string name_of(Devices devices)
+{
+    switch (devices) {
+    case Devices::Same: return "SameDevice";
+    case Devices::Cross: return "CrossDevice";
+    case Devices::CrossToFat: return "CrossDeviceWithoutUnnamedFiles";
+    case Devices::SameOnFuseFat: return "SameDeviceOnFuseFat";
+    case Devices::CrossToFuseFat: return "CrossDeviceToFuseFat";
+    }
+    return "";
+}
+
+std::string devices_name(const ::testing::TestParamInfo<Devices>& info)
+{
+    return name_of(info.param);
+}
+
+void SampleChange::SetUp()
+{
+    put_sample();
+    write_file(survey_csv(), "earlier survey\r\n");
+    before_ = everything();
+    FailingEffects counting;
+    act_as_devices(counting);
+    ASSERT_FALSE(import_and_archive(counting));
+    after_archive_ = everything();
+    after_import_ = imported_;
+    steps_ = counting.calls();
+    imported_.clear();
+}
+
+void SampleChange::act_as_devices(FailingEffects& effects) const
+{
+    const Devices devices = GetParam();
+    if (devices == Devices::Cross || devices == Devices::CrossToFat || devices == Devices::CrossToFuseFat)
+        effects.cross_devices();
+    if (devices != Devices::Same && devices != Devices::Cross)
+        effects.no_unnamed_files();
+    if (devices == Devices::SameOnFuseFat || devices == Devices::CrossToFuseFat) {
+        effects.no_refusing_renames();
+        effects.invent_identities();
+    }
+}
+
+std::optional<survey::RuntimeError> SampleChange::import_and_archive(survey::FileEffects& effects)
+{
+    if (auto error = import(phone() / "field-day.gpx", effects))
+        return error;
+    imported_ = everything();
+    try {
+        survey::archive_gpx(effects, (phone() / "field-day.gpx").string(), "field-day.gpx", app().string());
+    } catch (const survey::RuntimeError& error) {
+        return error;
+    }
+    return std::nullopt;
+}
+
+std::string SampleChange::tree_name(const Tree& tree) const
+{
+    if (tree == before_)
+        return "the tree before the import";
+    if (tree == after_import_)
+        return "the tree after the import";
+    if (tree == after_archive_)
+        return "the tree after the archive";
+    return "a tree neither before nor after:" + tree_in_words(tree);
+}
+
+bool SampleChange::expect_recovered(const survey::Recovery& recovery, const std::string& where)
+{
+    const Tree now = everything();
+    const bool known = now == before_ || now == after_import_ || now == after_archive_;
+    const std::string left = "\nrecovery left " + tree_name(now);
+    EXPECT_TRUE(known) << where << left;
+    // What the start tells the user matches what it did.
+    EXPECT_FALSE(recovery.outcome == RecoveryOutcome::Completed && now == before_)
+        << where << left << ", said Completed";
+    EXPECT_FALSE(recovery.outcome == RecoveryOutcome::Undone && now == after_archive_)
+        << where << left << ", said Undone";
+    // A journal cut short names nothing yet.
+    if (!recovery.gpx_path.empty()) {
+        EXPECT_EQ(recovery.archive,
+                  now == after_archive_ || (recovery.outcome == RecoveryOutcome::Undone && now == after_import_))
+            << where << left;
+    }
+    return known;
+}
+
+void SampleChange::expect_user_can_go_on(survey::FileEffects& effects, const std::string& where)
+{
+    imported_.clear();
+    const Tree now = everything();
+    if (now == after_import_) {
+        survey::archive_gpx(effects, (phone() / "field-day.gpx").string(), "field-day.gpx", app().string());
+    } else if (now == before_) {
+        ASSERT_FALSE(import_and_archive(effects)) << where;
+    }
+    const Tree end = everything();
+    EXPECT_TRUE(end == after_archive_) << where << "\ngoing on from " << tree_name(now) << " left " << tree_name(end);
+}
+
+}  // namespace testing_support

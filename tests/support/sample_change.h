@@ -1,0 +1,55 @@
+#pragma once
+
+#include "import/files/recovery.h"
+#include "tests/support/failing_effects.h"
+#include "tests/support/import_fixture.h"
+
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace testing_support {
+
+// Where the photos and the GPX file go from: the same file system, another
+// one, or another one while the program folder's has no unnamed files, as
+// FAT; and a program folder on FAT through FUSE or exFAT, which has no
+// renames that refuse a taken name, no hard links, and makes up a file's
+// inode number on each look, with the phone folder on it or on a card.
+enum class Devices { Same, Cross, CrossToFat, SameOnFuseFat, CrossToFuseFat };
+
+extern const std::vector<Devices> every_devices;
+std::string name_of(Devices devices);
+std::string devices_name(const ::testing::TestParamInfo<Devices>& info);
+
+// The sample imported and then archived, by renames or by copies, with the
+// trees before, between and after; and what a start after a crash must do.
+class SampleChange : public ImportFixture, public ::testing::WithParamInterface<Devices> {
+protected:
+    using Tree = testing_support::Tree;
+
+    void SetUp() override;
+
+    // Makes `effects` act as the file systems of this test's devices.
+    void act_as_devices(FailingEffects& effects) const;
+
+    // Imports the sample, then archives it as the window does at close.
+    std::optional<survey::RuntimeError> import_and_archive(survey::FileEffects& effects);
+
+    void restore_before() { restore(app().parent_path(), before_); }
+
+    // Which of the trees above `tree` is, in words, or what it holds when it is none.
+    std::string tree_name(const Tree& tree) const;
+    // After a start's `recovery`, whether every file is as before the import,
+    // after it or after the archive, as the outcome says.
+    bool expect_recovered(const survey::Recovery& recovery, const std::string& where);
+    // From there, importing and archiving through `effects` reaches the end.
+    void expect_user_can_go_on(survey::FileEffects& effects, const std::string& where);
+
+    Tree before_;
+    Tree imported_;
+    Tree after_import_;
+    Tree after_archive_;
+    int steps_ = 0;
+};
+
+}  // namespace testing_support
