@@ -165,8 +165,12 @@ public:
 
     int may_write(const std::string& path) override
     {
-        // Refused, too, while another program (a spreadsheet) holds it open.
+        // A read-only file cannot be replaced either, whoever asks.
         const std::wstring name = path_for_call(path);
+        const DWORD attributes = ::GetFileAttributesW(name.c_str());
+        if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY))
+            return EACCES;
+        // Refused, too, while another program (a spreadsheet) holds it open.
         HANDLE handle = INVALID_HANDLE_VALUE;
         const BOOL opened = retrying([&] {
             handle = ::CreateFileW(name.c_str(), GENERIC_WRITE, share_all, nullptr, OPEN_EXISTING,

@@ -1,0 +1,133 @@
+// Where Windows differs: files another program holds open, read-only
+// attributes, "\" paths and drive roots, names in another letter case,
+// and names Windows cannot hold.
+#include "import/files/file_names.h"
+#include "import/waypoint_import.h"
+#include "tests/support/gpx_builder.h"
+#include "tests/support/import_fixture.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <functional>
+#include <utility>
+#include <windows.h>
+
+namespace fs = std::filesystem;
+using survey::ErrorKind;
+using testing_support::read_file;
+using testing_support::write_file;
+
+namespace {
+
+const std::string one_photo_sighting =
+    gpx::header() + gpx::waypoint("Alpha") + gpx::picture("p1.jpg") + gpx::waypoint("record sighting") + gpx::track();
+
+// A handle another program holds, closed when it goes.
+class HeldFile {
+public:
+    HeldFile() = default;
+    explicit HeldFile(HANDLE handle) : handle_(handle) {}
+    HeldFile(HeldFile&& other) noexcept : handle_(std::exchange(other.handle_, INVALID_HANDLE_VALUE)) {}
+    ~HeldFile()
+    {
+        if (handle_ != INVALID_HANDLE_VALUE)
+            ::CloseHandle(handle_);
+    }
+
+private:
+    HANDLE handle_ = INVALID_HANDLE_VALUE;
+};
+
+// What stands in the way, and what the user is told: the kind and, where
+// one is said, a part of the sentence.
+struct Obstacle {
+    const char* what;
+    std::function<HeldFile(const fs::path& app)> put;
+    ErrorKind kind;
+    const char* sentence;
+};
+
+class WindowsFiles : public testing_support::ImportFixture, public ::testing::WithParamInterface<Obstacle> {};
+
+TEST_P(WindowsFiles, RefusedBeforeAnythingChanges)
+{
+    const Obstacle& obstacle = GetParam();
+    put_photos({"p1.jpg"});
+    write_file(survey_csv(), "earlier survey\r\n");
+    const fs::path gpx = put_gpx(one_photo_sighting);
+    const HeldFile held = obstacle.put(app());
+    const auto before = everything();
+    const auto error = import(gpx);
+    ASSERT_TRUE(error) << obstacle.what;
+    EXPECT_EQ(error->kind(), obstacle.kind) << obstacle.what << ": " << error->what();
+    if (*obstacle.sentence) {
+        EXPECT_NE(error->detail().find(obstacle.sentence), std::string::npos) << obstacle.what << ": " << error->what();
+    }
+    EXPECT_EQ(everything(), before) << obstacle.what;
+    ::SetFileAttributesW(survey_csv().c_str(), FILE_ATTRIBUTE_NORMAL);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Obstacles, WindowsFiles,
+    ::testing::Values(
+        // As a spreadsheet holds it: others may read it, not write it.
+        Obstacle{"survey open in another program",
+                 [](const fs::path& app) {
+                     return HeldFile(::CreateFileW((app / "survey.csv").c_str(), GENERIC_READ, FILE_SHARE_READ,
+                                                   nullptr, OPEN_EXISTING, 0, nullptr));
+                 },
+                 ErrorKind::PathFileAccessError, "close it there"},
+        Obstacle{"read-only survey",
+                 [](const fs::path& app) {
+                     ::SetFileAttributesW((app / "survey.csv").c_str(), FILE_ATTRIBUTE_READONLY);
+                     return HeldFile();
+                 },
+                 ErrorKind::PermissionDenied, ""},
+        Obstacle{"the photo already there in other letters",
+                 [](const fs::path& app) {
+                     write_file(app / "photosound" / "P1.JPG", "an older photo");
+                     return HeldFile();
+                 },
+                 ErrorKind::FileAlreadyExists, "imported before"}),
+    [](const ::testing::TestParamInfo<Obstacle>& info) { return "row" + std::to_string(info.index); });
+
+// The window passes the path as the dialog gave it, with "\" separators.
+TEST(WindowsPaths, ABackslashPathImports)
+{
+    testing_support::TempFolder root;
+    const fs::path app = root.path() / "app";
+    const fs::path phone = root.path() / "phone";
+    fs::create_directories(app / "photosound");
+    fs::create_directories(phone);
+    write_file(phone / "p1.jpg", "JPEG of p1.jpg");
+    write_file(phone / "track.gpx", one_photo_sighting);
+    std::string gpx = (phone / "track.gpx").string();
+    std::replace(gpx.begin(), gpx.end(), '/', '\\');
+    std::int16_t count = 0;
+    survey::import_waypoints(gpx, survey::parent_folder(gpx) + "\\", app.string(), count);
+    EXPECT_EQ(count, 1);
+    EXPECT_EQ(read_file(app / "photosound" / "p1.jpg"), "JPEG of p1.jpg");
+}
+
+TEST(WindowsPaths, FolderOfAPath)
+{
+    const std::pair<const char*, const char*> rows[] = {
+        {"E:\\track.gpx", "E:\\"},         {"E:/track.gpx", "E:/"},   {"E:track.gpx", "E:"},
+        {"C:\\phone\\t.gpx", "C:\\phone"}, {"C:\\app/photosound/p.jpg", "C:\\app/photosound"},
+        {"\\\\server\\share\\t.gpx", "\\\\server\\share"}, {"t.gpx", "."},
+    };
+    for (const auto& [path, folder] : rows)
+        EXPECT_EQ(survey::parent_folder(path), folder) << path;
+}
+
+TEST(WindowsNames, NamesWindowsCannotHoldAreUnsafe)
+{
+    for (const char* name : {"a:b.jpg", "a<b.jpg", "a|b.jpg", "a?.jpg", "a*.jpg", "a\"b.jpg", "p1.jpg.", "p1.jpg ",
+                             "CON", "con.jpg", "NUL.txt", "COM1.jpg", "lpt9", "a\x01.jpg"})
+        EXPECT_FALSE(survey::is_safe_file_name(name)) << name;
+    for (const char* name : {"p1.jpg", "CONSOLE.jpg", "COM10.jpg", "Foto vom Reh.jpg", "\xc3\xa9t\xc3\xa9.jpg"})
+        EXPECT_TRUE(survey::is_safe_file_name(name)) << name;
+}
+
+}  // namespace
