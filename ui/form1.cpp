@@ -4,6 +4,7 @@
 #include "ui/done_text.h"
 #include "ui/error_text.h"
 #include "ui/recovery_text.h"
+#include "ui/unwritable_folder_text.h"
 
 #include <utility>
 
@@ -14,6 +15,11 @@ void Form1::Form_Load()
     view_.set_Command1(command1_state_);
     app_folder_ = view_.program_folder();
     core_.make_current_folder(app_folder_);
+    // Said now, not at the first import. No journal can be there to finish.
+    if (!core_.folder_is_writable(app_folder_)) {
+        view_.show_error(unwritable_folder_text(app_folder_));
+        return;
+    }
     try {
         const survey::Recovery recovery = core_.recover_interrupted_import(app_folder_);
         if (recovery.outcome != survey::RecoveryOutcome::Nothing)

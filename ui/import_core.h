@@ -23,4 +23,7 @@ public:
     virtual std::string stored_name(const std::string& path) = 0;
     // Best effort: the window works with full paths either way.
     virtual void make_current_folder(const std::string& folder) = 0;
+    // Whether this user may make files in `folder`. Where the answer is in
+    // doubt, yes: the import then names what stopped it.
+    virtual bool folder_is_writable(const std::string& folder) = 0;
 };

@@ -1,8 +1,5 @@
 #include "ui/system_import_core.h"
 
-#include <sys/stat.h>
-#include <unistd.h>
-
 survey::Recovery SystemImportCore::recover_interrupted_import(const std::string& app_folder)
 {
     return survey::recover_interrupted_import(app_folder);
@@ -18,16 +15,4 @@ void SystemImportCore::archive_gpx(const std::string& gpx_path, const std::strin
                                    const std::string& app_folder)
 {
     survey::archive_gpx(gpx_path, gpx_name, app_folder);
-}
-
-std::string SystemImportCore::stored_name(const std::string& path)
-{
-    // A POSIX name is stored as given, and may hold a backslash.
-    struct stat status;
-    return ::lstat(path.c_str(), &status) == 0 ? path.substr(path.rfind('/') + 1) : std::string();
-}
-
-void SystemImportCore::make_current_folder(const std::string& folder)
-{
-    ::chdir(folder.c_str());
 }

@@ -5,6 +5,7 @@
 
 #include <map>
 #include <optional>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -20,6 +21,7 @@ namespace {
 class FakeCore : public ImportCore {
 public:
     std::map<std::string, std::string> stored_names;  // path → the name the file system stores
+    std::set<std::string> unwritable_folders;
     Recovery recovery;
     std::optional<RuntimeError> recovery_error;
     std::int16_t records = 0;
@@ -29,9 +31,11 @@ public:
     std::vector<std::string> imports;   // "gpx_path | gpx_folder | app_folder"
     std::vector<std::string> archives;  // "gpx_path | gpx_name | app_folder"
     std::string current_folder;
+    int recoveries = 0;
 
     Recovery recover_interrupted_import(const std::string&) override
     {
+        ++recoveries;
         if (recovery_error)
             throw *recovery_error;
         return recovery;
@@ -56,6 +60,7 @@ public:
         return found == stored_names.end() ? std::string() : found->second;
     }
     void make_current_folder(const std::string& folder) override { current_folder = folder; }
+    bool folder_is_writable(const std::string& folder) override { return !unwritable_folders.contains(folder); }
 };
 
 // A window that keeps what it was told to show, and answers its dialog from a list.
@@ -329,6 +334,19 @@ TEST_F(Form1Test, AStartThatCannotPutAFileBackSaysWhich)
     load();
     EXPECT_EQ(view.errors, std::vector<std::string>{"File already exists\n" + app + "/photosound/p1.jpg"});
     EXPECT_TRUE(view.notes.empty());
+    EXPECT_EQ(view.Command1, Command1State::Hidden);
+}
+
+TEST_F(Form1Test, AProgramFolderThatCannotBeWrittenIsSaidAtStart)
+{
+    core.unwritable_folders.insert(app);
+    load();
+    EXPECT_EQ(view.errors, std::vector<std::string>{
+                               "The program folder " + app +
+                               " cannot be written with your rights, so nothing can be imported into it: move the whole "
+                               "folder to one you can write, such as your Documents folder, and start the program from "
+                               "there."});
+    EXPECT_EQ(core.recoveries, 0);
     EXPECT_EQ(view.Command1, Command1State::Hidden);
 }
 

@@ -1,0 +1,131 @@
+#include "ui/system_import_core.h"
+#include "ui/win32/pixel_layout.h"
+#include "ui/win32/program_folder.h"
+#include "ui/win32/wide_text.h"
+
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include <filesystem>
+#include <fstream>
+#include <string>
+
+// What the Windows side adds beneath the shared window: texts across UTF-8
+// and UTF-16, the design's twips at a screen's DPI, the program folder, and
+// the core's folder calls on a real file system. The view itself is driven
+// by keyboard from the zip, under wine with a display.
+
+namespace {
+
+TEST(WideText, CrossesToUtf16AndBackUnchanged)
+{
+    const struct {
+        std::string utf8;
+        std::wstring wide;
+    } rows[] = {
+        {"", L""},
+        {"D:\\phone\\field-day.gpx", L"D:\\phone\\field-day.gpx"},
+        {"Gr\xC3\xB6\xC3\x9F" "e.gpx", L"Gr\u00F6\u00DFe.gpx"},
+        {"\xE5\x86\x99\xE7\x9C\x9F 1.jpg", L"\u5199\u771F 1.jpg"},
+        {"\xF0\x9F\x93\xB7.jpg", L"\U0001F4F7.jpg"},
+    };
+    for (const auto& row : rows) {
+        EXPECT_EQ(wide_text(row.utf8), row.wide) << row.utf8;
+        EXPECT_EQ(utf8_text(row.wide), row.utf8) << row.utf8;
+    }
+}
+
+TEST(PixelLayout, TakesTwipsAtTheScreensDotsPerInch)
+{
+    const TwipsRect cmdBrowse = form1_design::cmdBrowse_place;
+    const struct {
+        int dpi;
+        double scale;
+        RECT pixels;
+    } rows[] = {
+        {96, 1.0, {80, 48, 177, 65}},
+        {120, 1.0, {100, 60, 221, 81}},
+        {144, 1.0, {120, 72, 266, 98}},
+        // A wider font grows the design alike at any resolution.
+        {96, 1.5, {120, 72, 266, 98}},
+    };
+    for (const auto& row : rows) {
+        const RECT pixels = to_pixels(cmdBrowse, row.dpi, row.scale);
+        EXPECT_EQ(pixels.left, row.pixels.left) << row.dpi << " dpi, scale " << row.scale;
+        EXPECT_EQ(pixels.top, row.pixels.top) << row.dpi << " dpi, scale " << row.scale;
+        EXPECT_EQ(pixels.right, row.pixels.right) << row.dpi << " dpi, scale " << row.scale;
+        EXPECT_EQ(pixels.bottom, row.pixels.bottom) << row.dpi << " dpi, scale " << row.scale;
+    }
+    const SIZE client = to_pixels(form1_design::client_width, form1_design::client_height, 96, 1.0);
+    EXPECT_EQ(client.cx, 941);
+    EXPECT_EQ(client.cy, 202);
+}
+
+TEST(ProgramFolder, IsTheExecutablesFolderWithoutATrailingSeparator)
+{
+    const std::string folder = executable_folder();
+    ASSERT_FALSE(folder.empty());
+    EXPECT_NE(folder.back(), '\\');
+    EXPECT_TRUE(std::filesystem::exists(std::filesystem::path(wide_text(folder)) / "win32_side_tests.exe"))
+        << folder;
+}
+
+// A folder whose name is not ASCII, so every call must pass it as UTF-16.
+class SystemFolders : public ::testing::Test {
+protected:
+    SystemFolders()
+    {
+        folder_ = std::filesystem::path(::testing::TempDir()) /
+                  (L"survey-Gr\u00F6\u00DFe-" + std::to_wstring(GetCurrentProcessId()));
+        std::filesystem::create_directories(folder_);
+        std::ofstream(folder_ / L"Field-Day.GPX") << "<gpx>";
+    }
+    ~SystemFolders() override { std::filesystem::remove_all(folder_); }
+
+    std::string in_folder(const std::string& tail) const { return utf8_text(folder_.wstring()) + tail; }
+
+    std::filesystem::path folder_;
+    SystemImportCore core_;
+};
+
+// The name as the file system stores it, whatever the letter case or the
+// separator asked with; "" where no one entry is named.
+TEST_F(SystemFolders, StoredNameIsTheFileSystemsOwn)
+{
+    const struct {
+        std::string tail;
+        std::string stored_name;
+    } rows[] = {
+        {"\\field-day.gpx", "Field-Day.GPX"},
+        {"/FIELD-DAY.gpx", "Field-Day.GPX"},
+        {"\\Field-Day.GPX", "Field-Day.GPX"},
+        {"\\gone.gpx", ""},
+        {"\\*.gpx", ""},
+        {"\\F?eld-Day.GPX", ""},
+    };
+    for (const auto& row : rows)
+        EXPECT_EQ(core_.stored_name(in_folder(row.tail)), row.stored_name) << row.tail;
+}
+
+TEST_F(SystemFolders, MakesTheFolderCurrent)
+{
+    const std::filesystem::path before = std::filesystem::current_path();
+    core_.make_current_folder(in_folder(""));
+    const std::filesystem::path now = std::filesystem::current_path();
+    std::filesystem::current_path(before);
+    EXPECT_TRUE(std::filesystem::equivalent(now, folder_)) << now;
+}
+
+// A writable folder is said to be so and keeps no trace of the check; a
+// folder in doubt counts as writable, so that the import names the trouble.
+TEST_F(SystemFolders, WritableFolderIsSaidWritableAndLeftAsItWas)
+{
+    EXPECT_TRUE(core_.folder_is_writable(in_folder("")));
+    EXPECT_TRUE(core_.folder_is_writable(in_folder("\\gone")));
+    std::size_t entries = 0;
+    for ([[maybe_unused]] const auto& entry : std::filesystem::directory_iterator(folder_))
+        ++entries;
+    EXPECT_EQ(entries, 1u);
+}
+
+}  // namespace
