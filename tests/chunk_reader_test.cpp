@@ -4,9 +4,8 @@
 
 #include <gtest/gtest.h>
 
-#include <fcntl.h>
+#include <cstdio>
 #include <string>
-#include <unistd.h>
 #include <utility>
 #include <vector>
 
@@ -114,12 +113,13 @@ TEST(ChunkReaderFromFile, BlockEndsChangeNothing)
             bytes[at] = '\n';
         bytes += "\t\nnext\tdrop\t<last";
         testing_support::write_file(path, bytes);
-        const int fd = ::open(path.c_str(), O_RDONLY);
-        ASSERT_GE(fd, 0);
-        ByteStream from_file(fd, path.string());
+        // Binary, so that no system turns line ends into others on the way.
+        std::FILE* file = std::fopen(path.string().c_str(), "rb");
+        ASSERT_NE(file, nullptr);
+        ByteStream from_file(::fileno(file), path.string());
         ByteStream from_memory(bytes);
         EXPECT_EQ(chunks_and_lines(from_file), chunks_and_lines(from_memory)) << "tab at " << tab_at;
-        ::close(fd);
+        std::fclose(file);
     }
 }
 
