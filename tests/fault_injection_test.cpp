@@ -1,7 +1,6 @@
 #include "import/waypoint_import.h"
 #include "tests/support/failing_effects.h"
 #include "tests/support/sample_change.h"
-#include "tests/support/test_platform.h"
 
 #include <gtest/gtest.h>
 
@@ -49,16 +48,7 @@ protected:
 
 TEST_P(FaultInjection, EveryStepFailsLeavingEveryFileAsItWas)
 {
-    // Staging the survey, the journal, each photo, the syncs, the replace
-    // that commits, then the journal's end; and the same for the archive's
-    // one move. A named copy first asks for an unnamed file: one more step
-    // each; without refusing renames, each rename reserves its name first.
-    const std::map<Devices, int> steps{{Devices::Same, 31},         {Devices::Cross, 70},
-                                       {Devices::CrossToFat, 75},   {Devices::SameOnFuseFat, 51},
-                                       {Devices::CrossToFuseFat, 105}};
-    // Windows has no unnamed files: across devices it copies as onto FAT.
-    const bool as_fat = testing_support::on_windows && GetParam() == Devices::Cross;
-    EXPECT_EQ(steps_, steps.at(as_fat ? Devices::CrossToFat : GetParam()));
+    EXPECT_EQ(steps_, testing_support::steps_of(GetParam()));
     for (int k = 1; k <= steps_; ++k) {
         restore_before();
         imported_.clear();

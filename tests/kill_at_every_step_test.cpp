@@ -1,90 +1,59 @@
-// A crash, a kill or a power cut at any step, of a change or of the start
-// that finishes it: the next start finds every file as before the import
-// or as after it, and the user can go on. Each kill ends a forked process.
+// A crash, a kill or a power cut at any step: the next start finds every
+// file as before the import or as after it, and the user can go on. Each
+// step is a death test of its own, so that it runs the same on POSIX, where
+// the child is forked, and on Windows, where it is started anew.
 #include "import/waypoint_import.h"
 #include "tests/support/failing_effects.h"
 #include "tests/support/sample_change.h"
 
 #include <gtest/gtest.h>
 
-#include <array>
-#include <sys/wait.h>
-#include <unistd.h>
+#include <cstdlib>
+#include <tuple>
 
-using testing_support::FailingEffects;
+using testing_support::Devices;
 
 namespace {
 
-// How a child process that makes changes through effects dying at `step` ended.
-enum class ChildEnd { Died, Failed, Finished };
+using KillPoint = std::tuple<Devices, int>;
 
-template <typename Work>
-ChildEnd in_child_dying_at(FailingEffects effects, int step, Work work)
+std::vector<KillPoint> every_kill_point()
 {
-    const pid_t child = ::fork();
-    if (child == 0) {
-        effects.die_at(step);
-        ::_exit(work(effects) ? 2 : 1);
-    }
-    int status = 0;
-    if (child < 0 || ::waitpid(child, &status, 0) != child || !WIFEXITED(status))
-        return ChildEnd::Failed;
-    return std::array{ChildEnd::Died, ChildEnd::Failed, ChildEnd::Finished}.at(WEXITSTATUS(status));
+    std::vector<KillPoint> points;
+    for (const Devices devices : testing_support::every_devices)
+        for (int step = 1; step <= testing_support::steps_of(devices); ++step)
+            points.emplace_back(devices, step);
+    return points;
 }
 
-class KillAtEveryStep : public testing_support::SampleChange {
+class KillAtEveryStep : public testing_support::SampleChangeOn, public ::testing::WithParamInterface<KillPoint> {
 protected:
-    FailingEffects effects() const
-    {
-        FailingEffects effects;
-        act_as_devices(effects);
-        return effects;
-    }
-
-    ChildEnd change_dying_at(int step)
-    {
-        return in_child_dying_at(effects(), step, [this](FailingEffects& dying) { return !import_and_archive(dying); });
-    }
+    Devices devices() const override { return std::get<0>(GetParam()); }
 };
 
 TEST_P(KillAtEveryStep, TheNextStartFindsBeforeOrAfter)
 {
-    for (int k = 1; k <= steps_ + 1; ++k) {
-        restore_before();
-        const ChildEnd end = change_dying_at(k);
-        ASSERT_NE(end, ChildEnd::Failed) << "step " << k << " failed instead of dying";
-        const survey::Recovery recovery = survey::recover_interrupted_import(app().string());
-        const std::string where = "step " + std::to_string(k);
-        if (expect_recovered(recovery, where))
-            expect_user_can_go_on(survey::system_file_effects(), where);
-    }
+    const int step = std::get<1>(GetParam());
+    ASSERT_EQ(steps_, testing_support::steps_of(devices()));
+    restore_before();
+    EXPECT_EXIT(
+        {
+            testing_support::FailingEffects dying;
+            act_as_devices(dying);
+            dying.die_at(step);
+            import_and_archive(dying);
+            std::_Exit(1);
+        },
+        ::testing::ExitedWithCode(0), "");
+    const std::string where = "step " + std::to_string(step);
+    if (expect_recovered(survey::recover_interrupted_import(app().string()), where))
+        expect_user_can_go_on(survey::system_file_effects(), where);
 }
 
-TEST_P(KillAtEveryStep, AStartKilledAtAnyOfItsStepsLeavesTheNextBeforeOrAfter)
-{
-    const std::string app_folder = app().string();
-    const auto recover = [&app_folder](FailingEffects& effects) {
-        survey::recover_interrupted_import(effects, app_folder);
-        return true;
-    };
-    for (int k = 1; k <= steps_; ++k) {
-        restore_before();
-        ASSERT_EQ(change_dying_at(k), ChildEnd::Died) << "step " << k;
-        const Tree crashed = everything();
-        for (int again = 1;; ++again) {
-            testing_support::restore(app().parent_path(), crashed);
-            const ChildEnd recovering = in_child_dying_at(effects(), again, recover);
-            ASSERT_NE(recovering, ChildEnd::Failed) << "step " << k << ", recovery step " << again;
-            FailingEffects last = effects();
-            const std::string where = "step " + std::to_string(k) + ", recovery step " + std::to_string(again);
-            ASSERT_TRUE(expect_recovered(survey::recover_interrupted_import(last, app_folder), where));
-            if (recovering == ChildEnd::Finished)
-                break;
-        }
-    }
-}
-
-INSTANTIATE_TEST_SUITE_P(SameAndCrossDevice, KillAtEveryStep, ::testing::ValuesIn(testing_support::every_devices),
-                         testing_support::devices_name);
+INSTANTIATE_TEST_SUITE_P(SameAndCrossDevice, KillAtEveryStep, ::testing::ValuesIn(every_kill_point()),
+                         [](const ::testing::TestParamInfo<KillPoint>& info) {
+                             return testing_support::name_of(std::get<0>(info.param)) + "_step" +
+                                    std::to_string(std::get<1>(info.param));
+                         });
 
 }  // namespace

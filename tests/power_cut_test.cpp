@@ -1,7 +1,6 @@
 #include "import/waypoint_import.h"
 #include "tests/support/power_cut_model.h"
 #include "tests/support/recording_effects.h"
-#include "tests/support/test_platform.h"
 #include "tests/support/sample_change.h"
 
 #include <gtest/gtest.h>
@@ -112,9 +111,7 @@ TEST_P(PowerCut, EveryStateACutMayLeaveRecoversToBeforeOrAfter)
         {Devices::CrossToFat, {52, 1385, 154}},  {Devices::SameOnFuseFat, {33, 833, 97}},
         {Devices::CrossToFuseFat, {57, 15917, 816}},
     };
-    // Windows has no unnamed files: across devices it copies as onto FAT.
-    const bool as_fat = testing_support::on_windows && GetParam() == Devices::Cross;
-    const Explored& expected = explored.at(as_fat ? Devices::CrossToFat : GetParam());
+    const Explored& expected = explored.at(testing_support::as_on_this_system(GetParam()));
     EXPECT_EQ(model.changes(), expected.cuts);
     EXPECT_EQ(states_, expected.states);
     EXPECT_EQ(checked_.size(), expected.trees);

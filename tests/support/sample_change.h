@@ -21,11 +21,25 @@ extern const std::vector<Devices> every_devices;
 std::string name_of(Devices devices);
 std::string devices_name(const ::testing::TestParamInfo<Devices>& info);
 
+// What the devices amount to on this system: Windows has no unnamed files,
+// so across devices it copies as onto FAT.
+Devices as_on_this_system(Devices devices);
+
+// How many changes the sample import and archive make, each a step a kill
+// or a failure can stop: staging the survey, the journal, each photo, the
+// syncs, the replace that commits, then the journal's end; and the same for
+// the archive's one move. A named copy first asks for an unnamed file: one
+// more step each; without refusing renames, each rename reserves its name first.
+int steps_of(Devices devices);
+
 // The sample imported and then archived, by renames or by copies, with the
 // trees before, between and after; and what a start after a crash must do.
-class SampleChange : public ImportFixture, public ::testing::WithParamInterface<Devices> {
+class SampleChangeOn : public ImportFixture {
 protected:
     using Tree = testing_support::Tree;
+
+    // The devices this test acts on.
+    virtual Devices devices() const = 0;
 
     void SetUp() override;
 
@@ -50,6 +64,12 @@ protected:
     Tree after_import_;
     Tree after_archive_;
     int steps_ = 0;
+};
+
+// The same, for each kind of devices in turn.
+class SampleChange : public SampleChangeOn, public ::testing::WithParamInterface<Devices> {
+protected:
+    Devices devices() const override { return GetParam(); }
 };
 
 }  // namespace testing_support
