@@ -58,7 +58,12 @@ void archive_gpx(FileEffects& effects, const std::string& gpx_path, const std::s
                  const std::string& app_folder)
 {
     const FolderLock lock(app_folder);
-    recover_locked(effects, app_folder);
+    const Recovery recovery = recover_locked(effects, app_folder);
+    // Its import undone, the file is still to be imported: it stays for that.
+    if (recovery.outcome == RecoveryOutcome::Undone && !recovery.archive && recovery.gpx_path == gpx_path)
+        throw RuntimeError::for_file(ErrorKind::PathFileAccessError, gpx_path)
+            .with_detail("The import of this file was interrupted and has been undone, so it stays where it is: "
+                         "import it again.");
     const FileMove archive{gpx_path, archive_folder(app_folder), gpx_name};
     // Such as a GPX file imported from the archive folder itself.
     if (any_target_taken({archive}))

@@ -11,7 +11,7 @@ using survey::JournalFault;
 
 namespace {
 
-const IntentJournal journal{"/phone/track.gpx", "/app/survey.csv", "/app/survey.csv.tmp", 0x0123456789abcdef,
+const IntentJournal journal{"/phone/track.gpx", "/app/survey.csv", "/app/survey.csv.tmp", 0x0123456789abcdef, true,
                             {{"/phone/a b.jpg", "/app/photosound/a b.jpg"}, {"/phone/c.jpg", "/app/photosound/c.jpg"}}};
 
 TEST(IntentJournal, ReadsBackWhatWasWritten)
@@ -22,6 +22,7 @@ TEST(IntentJournal, ReadsBackWhatWasWritten)
     EXPECT_EQ(read.journal->survey_path, journal.survey_path);
     EXPECT_EQ(read.journal->staged_path, journal.staged_path);
     EXPECT_EQ(read.journal->survey_checksum, journal.survey_checksum);
+    EXPECT_TRUE(read.journal->survey_existed);
     ASSERT_EQ(read.journal->moves.size(), 2u);
     EXPECT_EQ(read.journal->moves[0].from, "/phone/a b.jpg");
     EXPECT_EQ(read.journal->moves[1].to, "/app/photosound/c.jpg");

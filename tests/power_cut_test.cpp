@@ -109,7 +109,7 @@ TEST_P(PowerCut, EveryStateACutMayLeaveRecoversToBeforeOrAfter)
     const std::map<Devices, Explored> explored{
         {Devices::Same, {28, 107, 31}},          {Devices::Cross, {52, 207, 47}},
         {Devices::CrossToFat, {52, 1385, 154}},  {Devices::SameOnFuseFat, {33, 833, 97}},
-        {Devices::CrossToFuseFat, {57, 15917, 816}},
+        {Devices::CrossToFuseFat, {57, 15917, 816}}, {Devices::SameWithoutRefusingRenames, {38, 139, 47}},
     };
     const Explored& expected = explored.at(testing_support::as_on_this_system(GetParam()));
     EXPECT_EQ(model.changes(), expected.cuts);

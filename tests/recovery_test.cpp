@@ -296,16 +296,34 @@ TEST_F(Recovery, ASourceGoesOnlyOnceItsCopyStands)
     write_file(survey_csv(), "new survey");
     const survey::IntentJournal committed{(phone() / "t.gpx").string(), survey_csv().string(),
                                           survey_csv().string() + ".gpx-survey-import.tmp",
-                                          survey::checksum_of("new survey"),
+                                          survey::checksum_of("new survey"), true,
                                           {{from, (app() / "photosound" / "p1.jpg").string()}}};
     write_file(journal(), survey::encode_journal(committed));
     EXPECT_EQ(survey::recover_interrupted_import(app().string()).outcome, RecoveryOutcome::Completed);
     EXPECT_TRUE(fs::exists(from));
 }
 
-// Where the new survey stands: still staged, in the survey file's place
-// (committed), or nowhere, its staged file's name lost in a power cut.
-enum class NewSurvey { Staged, Replaced, Lost };
+// Where the new survey stands: still staged; in the survey file's place
+// (committed), and maybe saved anew since by a spreadsheet; nowhere (its
+// staged file's name lost in a power cut); or staged while the old survey
+// file is gone (a replace cut between its steps, as on FAT).
+enum class NewSurvey { Staged, Replaced, SavedAnew, Lost, ReplaceCut };
+
+// What the survey file holds before a start, and after it.
+std::string survey_before(NewSurvey survey)
+{
+    switch (survey) {
+    case NewSurvey::Replaced: return "new survey";
+    case NewSurvey::SavedAnew: return "edited survey";
+    case NewSurvey::ReplaceCut: return "-";
+    default: return "old survey";
+    }
+}
+
+std::string survey_after(NewSurvey survey)
+{
+    return survey == NewSurvey::ReplaceCut ? "new survey" : survey_before(survey);
+}
 
 // What a start does with one move of an interrupted import, from what
 // stands at its source and target alone: "-" is no file, "" an empty one.
@@ -333,16 +351,17 @@ TEST_P(EachMove, IsFinishedOrUndoneFromNamesAndBytes)
     const auto now = [](const fs::path& path) { return fs::exists(path) ? read_file(path) : std::string("-"); };
     put(from, left.from_before);
     put(to, left.to_before);
-    write_file(survey_csv(), left.survey == NewSurvey::Replaced ? "new survey" : "old survey");
-    if (left.survey == NewSurvey::Staged)
+    put(survey_csv(), survey_before(left.survey));
+    if (left.survey == NewSurvey::Staged || left.survey == NewSurvey::ReplaceCut)
         write_file(staged, "new survey");
     write_file(journal(), survey::encode_journal({(phone() / "t.gpx").string(), survey_csv().string(), staged.string(),
-                                                  survey::checksum_of("new survey"), {{from.string(), to.string()}}}));
+                                                  survey::checksum_of("new survey"), true,
+                                                  {{from.string(), to.string()}}}));
 
     const auto outcome = survey::recover_interrupted_import(app().string()).outcome;
-    const bool committed = left.survey == NewSurvey::Replaced;
+    const bool committed = left.survey != NewSurvey::Staged && left.survey != NewSurvey::Lost;
     EXPECT_EQ(outcome, committed ? RecoveryOutcome::Completed : RecoveryOutcome::Undone) << left.what;
-    EXPECT_EQ(read_file(survey_csv()), committed ? "new survey" : "old survey") << left.what;
+    EXPECT_EQ(now(survey_csv()), survey_after(left.survey)) << left.what;
     EXPECT_EQ(now(from), left.from_after) << left.what;
     EXPECT_EQ(now(to), left.to_after) << left.what;
     EXPECT_FALSE(fs::exists(journal())) << left.what;
@@ -358,12 +377,37 @@ INSTANTIATE_TEST_SUITE_P(
                       MoveLeft{"source reserved by an undo", NewSurvey::Staged, "", "A", "A", "-"},
                       MoveLeft{"another file at the target", NewSurvey::Staged, "A", "B", "A", "B"},
                       MoveLeft{"source never there", NewSurvey::Staged, "-", "-", "-", "-"},
-                      MoveLeft{"renamed, the staged survey lost", NewSurvey::Lost, "-", "A", "A", "-"},
+                      MoveLeft{"not made, the staged survey lost", NewSurvey::Lost, "A", "-", "A", "-"},
+                      MoveLeft{"renamed, the survey replace cut short", NewSurvey::ReplaceCut, "-", "A", "-", "A"},
                       MoveLeft{"committed copy", NewSurvey::Replaced, "A", "A", "-", "A"},
                       MoveLeft{"committed rename", NewSurvey::Replaced, "-", "A", "-", "A"},
                       MoveLeft{"another file at a committed copy's source", NewSurvey::Replaced, "B", "A", "B", "A"},
-                      MoveLeft{"committed, never moved", NewSurvey::Replaced, "A", "-", "A", "-"}),
+                      MoveLeft{"committed, never moved", NewSurvey::Replaced, "A", "-", "A", "-"},
+                      MoveLeft{"committed, then the survey saved anew", NewSurvey::SavedAnew, "-", "A", "-", "A"}),
     [](const ::testing::TestParamInfo<MoveLeft>& info) { return "row" + std::to_string(info.index); });
+
+// The archive at close after an import that a crash stopped before its
+// commit: the start undoes the import, and the file stays to be imported again.
+TEST_F(Recovery, AnArchiveLeavesAFileWhoseImportItsStartUndid)
+{
+    put_photos({"p1.jpg"});
+    const fs::path gpx = put_gpx(one_photo);
+    const fs::path staged = app() / "survey.csv.gpx-survey-import.tmp";
+    write_file(staged, "new survey");
+    fs::rename(phone() / "p1.jpg", app() / "photosound" / "p1.jpg");
+    write_file(journal(), survey::encode_journal({gpx.string(), survey_csv().string(), staged.string(),
+                                                  survey::checksum_of("new survey"), false,
+                                                  {{gpx_folder() + "p1.jpg", (app() / "photosound" / "p1.jpg").string()}}}));
+    try {
+        survey::archive_gpx(gpx.string(), "track.gpx", app().string());
+        ADD_FAILURE() << "archived a file whose import was undone";
+    } catch (const survey::RuntimeError& error) {
+        EXPECT_EQ(error.path(), gpx.string());
+    }
+    EXPECT_TRUE(fs::exists(gpx));
+    EXPECT_TRUE(fs::exists(phone() / "p1.jpg"));
+    EXPECT_FALSE(fs::exists(journal()));
+}
 
 // A start removes only a staged file of this program's own naming.
 TEST_F(Recovery, AStartLeavesOtherFilesBesideALinkedSurvey)

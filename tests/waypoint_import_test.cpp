@@ -244,8 +244,10 @@ TEST(FileEffects, MoveNeverReplacesAFile)
 {
     for (const bool refusing_renames : {true, false}) {
         testing_support::FailingEffects effects;
-        if (!refusing_renames)
+        if (!refusing_renames) {
             effects.no_refusing_renames();
+            effects.no_hard_links();
+        }
         testing_support::TempFolder folder;
         const std::string from = (folder.path() / "from").string();
         const std::string to = (folder.path() / "to").string();

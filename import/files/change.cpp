@@ -194,6 +194,14 @@ public:
     {
         if (journal_.moves.empty())
             return;
+        if (survey_) {
+            FileStatus survey;
+            journal_.survey_existed = present(effects_, journal_.survey_path, survey);
+            // Beside the journal, the journal's own folder sync serves both.
+            const std::string staged_folder = parent_folder(journal_.staged_path);
+            if (staged_folder != app_folder_)
+                sync_or_throw(effects_, {staged_folder});
+        }
         const std::string draft = journal_draft_path(app_folder_);
         int fd = -1;
         if (const int error = effects_.create_new(draft, {}, fd))
@@ -209,6 +217,8 @@ public:
         if (error == 0)
             error = effects_.rename_over(draft, journal_path(app_folder_));
         if (error != 0) {
+            // Closed first: Windows keeps an open file's name.
+            file.close();
             effects_.remove(draft);
             throw file_error(error, journal_path(app_folder_));
         }
@@ -371,11 +381,26 @@ MoveFound find_move(FileEffects& effects, const JournalMove& move)
 
 bool change_committed(FileEffects& effects, const IntentJournal& journal)
 {
+    const auto made = [&effects](const JournalMove& move) {
+        const MoveFound found = find_move(effects, move);
+        return found == MoveFound::Made || found == MoveFound::Copied;
+    };
+    if (journal.staged_path.empty())
+        return made(journal.moves.front());
     FileStatus staged;
-    if (!journal.staged_path.empty())
-        return !present(effects, journal.staged_path, staged) && survey_replaced(effects, journal);
-    const MoveFound archive = find_move(effects, journal.moves.front());
-    return archive == MoveFound::Made || archive == MoveFound::Copied;
+    if (present(effects, journal.staged_path, staged))
+        return false;
+    // No move starts before the staged file's name is on disk: once one has,
+    // only the commit takes that name away, whatever the survey file has
+    // become since (a spreadsheet may have saved it).
+    return survey_replaced(effects, journal) || std::any_of(journal.moves.begin(), journal.moves.end(), made);
+}
+
+bool replace_cut_short(FileEffects& effects, const IntentJournal& journal)
+{
+    FileStatus status;
+    return journal.survey_existed && !present(effects, journal.survey_path, status) &&
+           present(effects, journal.staged_path, status);
 }
 
 std::optional<RuntimeError> finish_change(FileEffects& effects, const std::string& app_folder,

@@ -30,12 +30,14 @@
 // reverse order, the journal removed, then the staged file.
 //
 // The rules that keep it safe, whatever instant the power goes:
-//   R1 The staged file is synced before the journal names it, and the
-//      journal keeps the checksum of its bytes: a journal without its staged
-//      file means the change committed only when the survey file holds those
-//      bytes; else the staged file's name never reached the disk before a
-//      power cut, and the change is undone. This spares a folder sync.
-//      (StagedFile::write_and_sync, change_committed)
+//   R1 The staged file is synced before the journal names it, and its name
+//      is on disk before the first move (the journal's folder sync covers it
+//      when they share a folder). The journal keeps the checksum of its
+//      bytes: without its staged file, a change committed when the survey
+//      file holds those bytes or any move was made; else the staged file's
+//      name never reached the disk before a power cut, and the change is
+//      undone. (StagedFile::write_and_sync, ChangeInProgress::begin,
+//      change_committed)
 //   R2 The journal appears under its name only when whole: written and
 //      synced under a draft name, renamed, its folder synced, all before the
 //      first move. It carries a version and a checksum, so one under its
@@ -100,8 +102,14 @@ enum class MoveFound {
 MoveFound find_move(FileEffects& effects, const JournalMove& move);
 
 // Whether the change a journal names has committed: for an import, its
-// staged file gone and the survey file holding its bytes (R1, R8).
+// staged file gone, and the survey file holding its bytes or a move made
+// (R1, R8).
 bool change_committed(FileEffects& effects, const IntentJournal& journal);
+
+// Whether a replace of the survey file stopped between its steps, as on
+// FAT, where it is a removal and a rename: the old file gone, the new one
+// still staged. The change then goes forward, never back (R5).
+bool replace_cut_short(FileEffects& effects, const IntentJournal& journal);
 
 // After a start finds a change committed: removes each copied source whose
 // bytes equal its copy's, then the journal. Returns what kept one from

@@ -77,6 +77,7 @@ IntentJournal read_fields(FieldReader& in)
     journal.survey_path = in.text();
     journal.staged_path = in.text();
     journal.survey_checksum = in.number();
+    journal.survey_existed = in.number() != 0;
     const std::uint64_t count = in.number();
     for (std::uint64_t i = 0; in.ok() && i < count; ++i) {
         JournalMove move;
@@ -112,6 +113,7 @@ std::string encode_journal(const IntentJournal& journal)
     put(out, journal.survey_path);
     put(out, journal.staged_path);
     put(out, std::to_string(journal.survey_checksum));
+    put(out, journal.survey_existed ? "1" : "0");
     put(out, std::to_string(journal.moves.size()));
     for (const JournalMove& move : journal.moves) {
         put(out, move.from);

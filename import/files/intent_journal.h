@@ -24,6 +24,8 @@ struct IntentJournal {
     std::string survey_path;  // empty for an archive
     std::string staged_path;  // empty for an archive
     std::uint64_t survey_checksum = 0;
+    // Whether a survey file stood before, for a replace cut short to tell.
+    bool survey_existed = false;
     std::vector<JournalMove> moves;
 };
 

@@ -10,14 +10,17 @@ namespace survey {
 
 namespace {
 
-// Once the hard link stands, the old name goes; should it not, neither does the new.
+// Once the hard link stands on disk, the old name goes: were the removal
+// kept and the link lost in a power cut, the file would have no name left.
+// Should the old name not go, neither does the new.
 int drop_old_name(FileEffects& effects, const std::string& from, const std::string& to)
 {
-    if (const int error = effects.remove(from)) {
+    int error = effects.sync_folder(parent_folder(to));
+    if (error == 0)
+        error = effects.remove(from);
+    if (error != 0)
         effects.remove(to);
-        return error;
-    }
-    return 0;
+    return error;
 }
 
 // A reservation that stays after a crash is an empty file at a target whose

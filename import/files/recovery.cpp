@@ -61,10 +61,17 @@ IntentJournal decoded(const std::string& path, std::string_view bytes)
 void check_folders_present(FileEffects& effects, const std::string& path, const IntentJournal& journal)
 {
     std::vector<std::string> folders;
-    for (const JournalMove& move : journal.moves)
-        for (const std::string* file : {&move.from, &move.to})
-            if (std::find(folders.begin(), folders.end(), parent_folder(*file)) == folders.end())
-                folders.push_back(parent_folder(*file));
+    const auto add_folder_of = [&folders](const std::string& file) {
+        if (!file.empty() && std::find(folders.begin(), folders.end(), parent_folder(file)) == folders.end())
+            folders.push_back(parent_folder(file));
+    };
+    // A linked survey file may stand on another drive too.
+    add_folder_of(journal.survey_path);
+    add_folder_of(journal.staged_path);
+    for (const JournalMove& move : journal.moves) {
+        add_folder_of(move.from);
+        add_folder_of(move.to);
+    }
     for (const std::string& folder : folders) {
         FileStatus status;
         const int error = effects.look_up(folder, status);
@@ -73,10 +80,20 @@ void check_folders_present(FileEffects& effects, const std::string& path, const 
         if (!means_absent(error))
             throw file_error(error, folder);
         throw RuntimeError::for_file(ErrorKind::PathNotFound, folder)
-            .with_detail("An interrupted import moved files to or from this folder, which is not there now. Put "
-                         "back the card or drive that holds it and start the program again; or, if it is gone for "
-                         "good, delete " + path + " to leave every file as it is now.");
+            .with_detail("An interrupted import changed files in this folder, which is not there now. Put back the "
+                         "card or drive that holds it and start the program again; or, if it is gone for good, "
+                         "delete " + path + " to leave every file as it is now.");
     }
+}
+
+// The old survey file is gone already: only the staged one is left to take its place (R5).
+void complete_replace(FileEffects& effects, const IntentJournal& journal)
+{
+    int error = effects.rename_over(journal.staged_path, journal.survey_path);
+    if (error == 0)
+        error = effects.sync_folder(parent_folder(journal.survey_path));
+    if (error != 0)
+        throw file_error(error, journal.survey_path);
 }
 
 }  // namespace
@@ -96,6 +113,8 @@ Recovery recover_locked(FileEffects& effects, const std::string& app_folder)
     remove_if_present(effects, journal_draft_path(app_folder));
 
     const bool archive = journal.survey_path.empty();
+    if (replace_cut_short(effects, journal))
+        complete_replace(effects, journal);
     if (change_committed(effects, journal)) {
         if (const std::optional<RuntimeError> failure = finish_change(effects, app_folder, journal))
             throw *failure;

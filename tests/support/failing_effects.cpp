@@ -148,7 +148,7 @@ int FailingEffects::hard_link(const std::string& from, const std::string& to)
         return error;
     if (crosses_devices(from, to))
         return EXDEV;
-    return no_refusing_renames_ ? EPERM : real_.hard_link(from, to);
+    return no_hard_links_ ? EPERM : real_.hard_link(from, to);
 }
 
 int FailingEffects::rename_over(const std::string& from, const std::string& to)

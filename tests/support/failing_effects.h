@@ -25,9 +25,11 @@ public:
     void cross_devices() { cross_devices_ = true; }
     // Unnamed files cannot be made, as on FAT.
     void no_unnamed_files() { no_unnamed_files_ = true; }
-    // Neither renames that refuse a taken name nor hard links, as on FAT
-    // through FUSE or exFAT.
+    // No renames that refuse a taken name, as on some network file systems,
+    // where hard links serve instead.
     void no_refusing_renames() { no_refusing_renames_ = true; }
+    // Nor hard links, as on FAT through FUSE or exFAT.
+    void no_hard_links() { no_hard_links_ = true; }
     // Each look gives a file a new inode number, as FAT does on each load.
     void invent_identities() { invent_identities_ = true; }
     // The process ends at once with `_Exit` at the step numbered `step`: before
@@ -71,6 +73,7 @@ private:
     bool cross_devices_ = false;
     bool no_unnamed_files_ = false;
     bool no_refusing_renames_ = false;
+    bool no_hard_links_ = false;
     bool invent_identities_ = false;
     int die_at_ = 0;
     int calls_ = 0;

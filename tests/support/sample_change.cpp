@@ -7,8 +7,9 @@ namespace testing_support {
 
 using survey::RecoveryOutcome;
 
-const std::vector<Devices> every_devices = {Devices::Same, Devices::Cross, Devices::CrossToFat,
-                                            Devices::SameOnFuseFat, Devices::CrossToFuseFat};
+const std::vector<Devices> every_devices = {Devices::Same,          Devices::Cross,
+                                            Devices::CrossToFat,    Devices::SameOnFuseFat,
+                                            Devices::CrossToFuseFat, Devices::SameWithoutRefusingRenames};
 
 std::string name_of(Devices devices)
 {
@@ -18,6 +19,7 @@ std::string name_of(Devices devices)
     case Devices::CrossToFat: return "CrossDeviceWithoutUnnamedFiles";
     case Devices::SameOnFuseFat: return "SameDeviceOnFuseFat";
     case Devices::CrossToFuseFat: return "CrossDeviceToFuseFat";
+    case Devices::SameWithoutRefusingRenames: return "SameDeviceWithoutRefusingRenames";
     }
     return "";
 }
@@ -40,6 +42,7 @@ int steps_of(Devices devices)
     case Devices::CrossToFat: return 75;
     case Devices::SameOnFuseFat: return 51;
     case Devices::CrossToFuseFat: return 105;
+    case Devices::SameWithoutRefusingRenames: return 46;
     }
     return 0;
 }
@@ -67,8 +70,11 @@ void SampleChangeOn::act_as_devices(FailingEffects& effects) const
         effects.no_unnamed_files();
     if (devices == Devices::SameOnFuseFat || devices == Devices::CrossToFuseFat) {
         effects.no_refusing_renames();
+        effects.no_hard_links();
         effects.invent_identities();
     }
+    if (devices == Devices::SameWithoutRefusingRenames)
+        effects.no_refusing_renames();
 }
 
 std::optional<survey::RuntimeError> SampleChangeOn::import_and_archive(survey::FileEffects& effects)

@@ -15,7 +15,9 @@ namespace testing_support {
 // FAT; and a program folder on FAT through FUSE or exFAT, which has no
 // renames that refuse a taken name, no hard links, and makes up a file's
 // inode number on each look, with the phone folder on it or on a card.
-enum class Devices { Same, Cross, CrossToFat, SameOnFuseFat, CrossToFuseFat };
+// A program folder, with the phone folder on it, whose file system has no
+// renames that refuse a taken name but hard links, as some network shares.
+enum class Devices { Same, Cross, CrossToFat, SameOnFuseFat, CrossToFuseFat, SameWithoutRefusingRenames };
 
 extern const std::vector<Devices> every_devices;
 std::string name_of(Devices devices);
