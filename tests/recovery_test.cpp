@@ -228,6 +228,42 @@ TEST_F(Recovery, ANewPhotoUnderACopiedOnesNameAndInodeStays)
     EXPECT_FALSE(fs::exists(journal()));
 }
 
+// A card whose photo cannot be read while it is copied: the photo is named,
+// not the copy, and nothing changes.
+class UnreadableCard : public testing_support::FailingEffects {
+public:
+    explicit UnreadableCard(std::string photo) : photo_(std::move(photo)) { cross_devices(); }
+    int open_to_read(const std::string& path, int& fd, survey::Links links) override
+    {
+        const int error = FailingEffects::open_to_read(path, fd, links);
+        if (path == photo_)
+            unreadable_ = fd;
+        return error;
+    }
+    int read_some(int fd, char* out, std::size_t size, std::size_t& got) override
+    {
+        return fd == unreadable_ ? EIO : FailingEffects::read_some(fd, out, size, got);
+    }
+
+private:
+    std::string photo_;
+    int unreadable_ = -1;
+};
+
+TEST_F(Recovery, APhotoTheCardCannotReadIsNamed)
+{
+    put_photos({"p1.jpg"});
+    write_file(survey_csv(), "earlier\r\n");
+    const fs::path gpx = put_gpx(one_photo);
+    const auto before = everything();
+    UnreadableCard card(gpx_folder() + "p1.jpg");
+    const auto error = import(gpx, card);
+    ASSERT_TRUE(error);
+    EXPECT_EQ(error->kind(), survey::ErrorKind::DeviceIoError);
+    EXPECT_EQ(error->path(), gpx_folder() + "p1.jpg");
+    EXPECT_EQ(everything(), before);
+}
+
 // During the import, a failed look at a copied source keeps the journal, so
 // that a later start removes the source rather than forget it.
 TEST_F(Recovery, AFailedLookAtACopiedSourceLeavesItToTheNextStart)

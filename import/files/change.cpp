@@ -136,11 +136,16 @@ std::optional<std::string> put_back(FileEffects& effects, const std::string& app
             left += " " + move.to + " could not be put back as " + move.from + because(error);
     }
     // A named copy cut short, by a crash or a failure to remove it, is this
-    // change's, whatever it holds.
+    // change's, whatever it holds; but while its source is not there, it may
+    // be all there is of the file.
     for (std::size_t i = 0; i < journal.moves.size(); ++i) {
         const std::string part = copy_in_progress_path(journal.moves[i].to);
         FileStatus status;
         int error = effects.look_up(part, status);
+        if (error == 0 && effects.look_up(journal.moves[i].from, status) != 0) {
+            left += " " + part + " is kept, since " + journal.moves[i].from + " is not there.";
+            continue;
+        }
         if (error == 0)
             error = effects.remove(part);
         if (error == 0)

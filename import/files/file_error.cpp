@@ -13,7 +13,8 @@ ErrorKind kind_of(int error)
 {
     switch (error) {
     case ENOENT: return ErrorKind::FileNotFound;
-    case ENOTDIR: return ErrorKind::PathNotFound;
+    case ENOTDIR:
+    case ENODEV: return ErrorKind::PathNotFound;
     case EACCES:
     case EPERM:
     case EROFS: return ErrorKind::PermissionDenied;
@@ -42,6 +43,8 @@ RuntimeError file_error(int error, const std::string& path)
             return RuntimeError::for_file(ErrorKind::PathNotFound, folder);
     }
     const RuntimeError failure = RuntimeError::for_file(kind_of(error), path);
+    if (error == ENODEV)
+        return failure.with_detail("The card or drive that holds it is not there: put it back, then try again.");
     if (error == EBUSY)
         return failure.with_detail("Another program has this file open, perhaps a spreadsheet: close it there, then "
                                    "try again.");

@@ -50,15 +50,17 @@ int read_whole_file(FileEffects& effects, const std::string& path, std::string& 
     }
 }
 
-int copy_bytes(FileEffects& effects, int from, int to)
+int copy_bytes(FileEffects& effects, int from, int to, CopySide& failed)
 {
     std::string block(block_size, '\0');
     for (;;) {
         std::size_t got = 0;
+        failed = CopySide::Source;
         if (const int error = read_block(effects, from, block.data(), block.size(), got))
             return error;
         if (got == 0)
             return 0;
+        failed = CopySide::Copy;
         if (const int error = effects.write_all(to, std::string_view(block.data(), got)))
             return error;
     }

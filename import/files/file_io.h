@@ -15,8 +15,10 @@ int read_block(FileEffects& effects, int fd, char* out, std::size_t size, std::s
 // The whole file at `path`, which must not be a symbolic link.
 int read_whole_file(FileEffects& effects, const std::string& path, std::string& bytes);
 
-// All of `from` into `to`.
-int copy_bytes(FileEffects& effects, int from, int to);
+enum class CopySide { Source, Copy };
+
+// All of `from` into `to`; on failure, `failed` says which side failed.
+int copy_bytes(FileEffects& effects, int from, int to, CopySide& failed);
 
 // Whether the files at `one` and `other` hold the same bytes.
 int compare_files(FileEffects& effects, const std::string& one, const std::string& other, bool& same);

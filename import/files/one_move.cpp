@@ -92,7 +92,9 @@ FileIdentity copy_without_replacing(FileEffects& effects, const FileMove& move)
     if (error != 0)
         throw move_failure(error, move);
     FileHandle copy(effects, fd);
-    error = copy_bytes(effects, source.fd(), copy.fd());
+    CopySide failed = CopySide::Copy;
+    error = copy_bytes(effects, source.fd(), copy.fd(), failed);
+    const bool source_failed = error != 0 && failed == CopySide::Source;
     if (error == 0)
         error = effects.sync(copy.fd());
     if (error == 0)
@@ -103,6 +105,9 @@ FileIdentity copy_without_replacing(FileEffects& effects, const FileMove& move)
     copy.close();
     if (error != 0 && named)
         effects.remove(part);
+    // A card that fails a read is what to name, not the copy.
+    if (source_failed)
+        throw file_error(error, move.source);
     if (error != 0)
         throw move_failure(error, move);
     return copied.identity;

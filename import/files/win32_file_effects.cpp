@@ -6,6 +6,7 @@
 #include "import/files/file_names.h"
 #include "import/files/win32_text.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <fcntl.h>
 #include <io.h>
@@ -20,10 +21,13 @@ int errno_from(DWORD error)
     switch (error) {
     case ERROR_SUCCESS: return 0;
     case ERROR_FILE_NOT_FOUND:
-    case ERROR_PATH_NOT_FOUND:
+    case ERROR_PATH_NOT_FOUND: return ENOENT;
+    // A card reader with no card, a drive letter or a share that is gone:
+    // not an answer about the file.
+    case ERROR_NOT_READY:
     case ERROR_INVALID_DRIVE:
     case ERROR_BAD_NETPATH:
-    case ERROR_BAD_NET_NAME: return ENOENT;
+    case ERROR_BAD_NET_NAME: return ENODEV;
     case ERROR_ACCESS_DENIED: return EACCES;
     case ERROR_WRITE_PROTECT: return EROFS;
     case ERROR_SHARING_VIOLATION:
@@ -52,14 +56,27 @@ int result_of(BOOL done)
     return done ? 0 : last_error();
 }
 
+// One "\" between names: the "\\?\" prefix turns off the clean-up that
+// would otherwise fold the "\\" of a folder joined to a name, as at a drive's root.
+std::wstring single_separators(std::wstring text)
+{
+    for (wchar_t& c : text)
+        c = c == L'/' ? L'\\' : c;
+    const std::size_t start = text.starts_with(L"\\\\") ? 2 : 0;
+    const auto end = std::unique(text.begin() + static_cast<std::ptrdiff_t>(start), text.end(),
+                                 [](wchar_t a, wchar_t b) { return a == L'\\' && b == L'\\'; });
+    text.erase(end, text.end());
+    return text;
+}
+
 // As the call takes it: "\" separators, and the "\\?\" prefix on a full
 // path, which lifts the 260-character limit.
 std::wstring path_for_call(const std::string& path)
 {
-    std::wstring text = win32::wide(path);
-    for (wchar_t& c : text)
-        c = c == L'/' ? L'\\' : c;
-    if (text.starts_with(L"\\\\?\\") || !is_absolute_path(path))
+    if (path.starts_with("\\\\?\\"))
+        return win32::wide(path);
+    const std::wstring text = single_separators(win32::wide(path));
+    if (!is_absolute_path(path))
         return text;
     if (text.starts_with(L"\\\\"))
         return L"\\\\?\\UNC\\" + text.substr(2);
@@ -159,9 +176,18 @@ public:
 
     int status_of(int fd, FileStatus& status) override { return status_of_handle(handle_of(fd), status); }
 
-    // Windows has no cheap question for this: a folder that will not let a
-    // name go refuses the removal itself, which then keeps the journal.
-    int may_change_folder(const std::string&) override { return 0; }
+    // A card with its write-protect switch on is a read-only volume. Rights
+    // Windows has no cheap question for: a folder that will not let a name
+    // go refuses the removal itself, which then keeps the journal.
+    int may_change_folder(const std::string& folder) override
+    {
+        wchar_t volume[MAX_PATH];
+        DWORD flags = 0;
+        if (!::GetVolumePathNameW(path_for_call(folder).c_str(), volume, MAX_PATH) ||
+            !::GetVolumeInformationW(volume, nullptr, 0, nullptr, nullptr, &flags, nullptr, 0))
+            return 0;
+        return flags & FILE_READ_ONLY_VOLUME ? EROFS : 0;
+    }
 
     int may_write(const std::string& path) override
     {
@@ -173,7 +199,9 @@ public:
         // Refused, too, while another program (a spreadsheet) holds it open.
         HANDLE handle = INVALID_HANDLE_VALUE;
         const BOOL opened = retrying([&] {
-            handle = ::CreateFileW(name.c_str(), GENERIC_WRITE, share_all, nullptr, OPEN_EXISTING,
+            // Replacing needs the right to delete it too, which a program
+            // that holds it open may deny while it lets others write.
+            handle = ::CreateFileW(name.c_str(), GENERIC_WRITE | DELETE, share_all, nullptr, OPEN_EXISTING,
                                    FILE_ATTRIBUTE_NORMAL, nullptr);
             return handle != INVALID_HANDLE_VALUE;
         });
@@ -250,16 +278,25 @@ public:
 
     int sync(int fd) override { return result_of(::FlushFileBuffers(handle_of(fd))); }
 
-    // Windows cannot flush a folder. NTFS logs every change of a name in its
-    // journal, and a rename made with MOVEFILE_WRITE_THROUGH returns only
-    // once it is on disk, so names are durable in the order they change; a
-    // new file's name goes to disk with the file's own flush.
+    // Windows documents no flush of a folder. NTFS flushes a folder opened
+    // for writing where it can, and logs every change of a name in its
+    // journal besides; a rename made with MOVEFILE_WRITE_THROUGH returns
+    // only once it is on disk. Where the flush is refused, those stand.
     int sync_folder(const std::string& folder) override
     {
-        const DWORD attributes = ::GetFileAttributesW(path_for_call(folder).c_str());
+        const std::wstring name = path_for_call(folder);
+        const DWORD attributes = ::GetFileAttributesW(name.c_str());
         if (attributes == INVALID_FILE_ATTRIBUTES)
             return last_error();
-        return attributes & FILE_ATTRIBUTE_DIRECTORY ? 0 : ENOTDIR;
+        if (!(attributes & FILE_ATTRIBUTE_DIRECTORY))
+            return ENOTDIR;
+        const HANDLE handle = ::CreateFileW(name.c_str(), GENERIC_READ | GENERIC_WRITE, share_all, nullptr,
+                                            OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+        if (handle == INVALID_HANDLE_VALUE)
+            return 0;
+        ::FlushFileBuffers(handle);
+        ::CloseHandle(handle);
+        return 0;
     }
 
     int close(int fd) override { return ::_close(fd) == 0 ? 0 : EIO; }
@@ -290,9 +327,19 @@ public:
         }));
     }
 
+    // A file this change decided to remove goes, read-only or not, as a
+    // rename would have taken it.
     int remove(const std::string& path) override
     {
         const std::wstring name = path_for_call(path);
+        if (retrying([&] { return ::DeleteFileW(name.c_str()); }))
+            return 0;
+        const DWORD error = ::GetLastError();
+        const DWORD attributes = ::GetFileAttributesW(name.c_str());
+        if (error != ERROR_ACCESS_DENIED || attributes == INVALID_FILE_ATTRIBUTES ||
+            !(attributes & FILE_ATTRIBUTE_READONLY))
+            return errno_from(error);
+        ::SetFileAttributesW(name.c_str(), attributes & ~FILE_ATTRIBUTE_READONLY);
         return result_of(retrying([&] { return ::DeleteFileW(name.c_str()); }));
     }
 
