@@ -43,11 +43,14 @@
 //      first move. It carries a version and a checksum, so one under its
 //      name that does not decode is damage, never a cut: recovery refuses
 //      and keeps every file. (ChangeInProgress::begin, decode_journal)
-//   R3 A move never replaces a file, and a copy takes its name only once its
-//      bytes are synced. (move_without_replacing, copy_without_replacing)
+//   R3 A move never replaces a file; one made by a hard link keeps its old
+//      name until the new one is on disk; a copy takes its name only once
+//      its bytes are synced. (move_without_replacing, copy_without_replacing)
 //   R4 Every move is durable before the commit. (ChangeInProgress::commit)
 //   R5 The commit is one rename, synced before anything after it: no source
-//      goes before the change has taken effect. (ChangeInProgress::commit)
+//      goes before the change has taken effect. Where a file system makes
+//      it two steps (FAT), one cut between them goes forward, never back.
+//      (ChangeInProgress::commit, replace_cut_short)
 //   R6 A source goes only once its copy stands. The live change, which has
 //      just copied it, checks the source is still the file it copied; a
 //      start, when time has passed and a card may have changed, removes it
@@ -63,6 +66,7 @@
 //      from the bytes. (find_move)
 //   R10 Every failed sync before the commit fails the change, which is then
 //      undone; one after it keeps the journal, so the next start finishes.
+//      (sync_or_throw, ChangeInProgress::confirm_commit)
 namespace survey {
 
 // What one change makes: the staged survey that commits it (none for an
