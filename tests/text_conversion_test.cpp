@@ -96,6 +96,33 @@ TEST(NumberText, WritesAtMostFifteenSignificantDigitsInPlainDecimals)
     }
 }
 
+// Written from the text's digits where they decide the double's, else from the double.
+TEST(NumberText, WritesCheckedTextAsItsDoubleWouldBe)
+{
+    const std::pair<const char*, const char*> cases[] = {
+        {"-31.71010233003077", "-31.7101023300308"},
+        {"105.9766133480910", "105.976613348091"},
+        {"-31.7101023300305", "-31.7101023300305"},
+        {"1.0000000000000050", "1.00000000000001"},
+        {"9999999999999999", "1E+16"},
+        {"999999999999999.4", "999999999999999"},
+        {"0.99999999999999995", "1"},
+        {"-0.000", "0"},
+        {"007.50", "7.5"},
+        {".5", "0.5"},
+        {"5.", "5"},
+        {"-1.0E-4", "-0.0001"},
+        {"+3", "3"},
+        {"0.0000000000000000000000000000000000000001234", "0.0000000000000000000000000000000000000001234"},
+    };
+    for (const auto& [text, written] : cases) {
+        std::string line = "x,";
+        survey::append_number_text(line, text);
+        EXPECT_EQ(line, std::string("x,") + written) << text;
+        EXPECT_EQ(line, "x," + survey::double_to_text(survey::text_to_double(text))) << text;
+    }
+}
+
 TEST(DateText, ReadsOnlyRealIsoDatesAndWritesDayMonthYear)
 {
     EXPECT_EQ(survey::date_to_text(survey::text_to_date("2014-02-14")), "14/02/2014");

@@ -234,6 +234,90 @@ void append_plain(std::string& out, const Decimal& d)
     out += digits.substr(whole_digits);
 }
 
+void append_decimal(std::string& out, const Decimal& decimal)
+{
+    if (decimal.negative)
+        out += '-';
+    if (decimal.exponent >= first_exponent_shown)
+        append_with_exponent(out, decimal);
+    else
+        append_plain(out, decimal);
+}
+
+// Plain number text this short lies well inside a double's normal range.
+constexpr std::size_t longest_text_read_directly = 40;
+
+// The digits past the 15th, their first three, as thousandths of a unit of the 15th.
+constexpr int half_unit = 500;
+
+// A double lies within 0.0111 times (its leading digit + 1) units of the
+// 15th digit of the text it was read from: where the text's digits past the
+// 15th lie that near a half, the double's own rounding may decide what the
+// digits cannot.
+bool near_half(int past_15th, char leading_digit)
+{
+    const int margin = 12 * (leading_digit - '0' + 1);
+    return past_15th + 1 + margin > half_unit && past_15th < half_unit + margin;
+}
+
+// Adds one unit of the last digit, carrying.
+void round_up(Decimal& decimal)
+{
+    std::size_t at = decimal.count;
+    while (at > 0 && decimal.digits[at - 1] == '9')
+        decimal.digits[--at] = '0';
+    if (at > 0) {
+        ++decimal.digits[at - 1];
+        return;
+    }
+    decimal.digits[0] = '1';
+    ++decimal.exponent;
+}
+
+// What round_to_significant gives for the double that plain number text (an
+// optional "-", digits, at most one ".") reads as, taken from the text's
+// digits; nothing for other text, zero, or digits near a half.
+std::optional<Decimal> decimal_of_plain_text(std::string_view text)
+{
+    if (text.size() > longest_text_read_directly)
+        return std::nullopt;
+    Decimal decimal{!text.empty() && text.front() == '-', {}, 0, 0};
+    bool point_seen = false;
+    bool started = false;
+    int zeros_after_point = 0;
+    int past_15th = 0;
+    int past_15th_count = 0;
+    for (const char c : text.substr(decimal.negative ? 1 : 0)) {
+        if (c == '.' && !point_seen) {
+            point_seen = true;
+        } else if (!is_digit(c)) {
+            return std::nullopt;
+        } else if (!started && c == '0') {
+            zeros_after_point += point_seen;
+        } else {
+            if (!started)
+                decimal.exponent = point_seen ? -zeros_after_point - 1 : -1;
+            started = true;
+            decimal.exponent += !point_seen;
+            if (decimal.count < significant_digits)
+                decimal.digits[decimal.count++] = c;
+            else if (past_15th_count++ < 3)
+                past_15th = past_15th * 10 + (c - '0');
+        }
+    }
+    if (!started)
+        return std::nullopt;
+    for (; past_15th_count < 3; ++past_15th_count)
+        past_15th *= 10;
+    if (near_half(past_15th, decimal.digits[0]))
+        return std::nullopt;
+    if (past_15th >= half_unit)
+        round_up(decimal);
+    while (decimal.count > 1 && decimal.digits[decimal.count - 1] == '0')
+        --decimal.count;
+    return decimal;
+}
+
 }  // namespace
 
 void append_double(std::string& out, double value)
@@ -242,13 +326,15 @@ void append_double(std::string& out, double value)
         out += '0';
         return;
     }
-    const Decimal decimal = round_to_significant(value);
-    if (decimal.negative)
-        out += '-';
-    if (decimal.exponent >= first_exponent_shown)
-        append_with_exponent(out, decimal);
+    append_decimal(out, round_to_significant(value));
+}
+
+void append_number_text(std::string& out, std::string_view text)
+{
+    if (const std::optional<Decimal> decimal = decimal_of_plain_text(text))
+        append_decimal(out, *decimal);
     else
-        append_plain(out, decimal);
+        append_double(out, text_to_double(text));
 }
 
 std::string double_to_text(double value)

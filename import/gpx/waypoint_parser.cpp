@@ -291,7 +291,7 @@ private:
     void commit()
     {
         const std::int16_t aux_value = finish_waypoint();
-        append_survey_line({fix_.date, text_to_double(fix_.latitude), text_to_double(fix_.longitude),
+        append_survey_line({fix_.date, {fix_.latitude}, {fix_.longitude},
                             sighting_.subject, aux_value, sighting_.c_label, sighting_.skin_label, sighting_.tally,
                             sighting_.photos.empty() ? std::string_view("none") : sighting_.photos},
                            plan_.survey_text);
