@@ -50,12 +50,14 @@ TEST(NumberText, IntegersRoundHalfToEvenWithinSixteenBits)
     const std::pair<const char*, int> cases[] = {{"2.5", 2},        {"3.5", 4},       {"-2.5", -2},
                                                  {"2.51", 3},       {"12", 12},       {"32767", 32767},
                                                  {"-32768", -32768}, {"-32768.5", -32768}, {"32767.4", 32767},
-                                                 {"1e2", 100}};
+                                                 {"1e2", 100},      {"7", 7},         {"-0", 0},
+                                                 {"0009", 9},       {"-9999", -9999}, {" 7 ", 7}};
     for (const auto& [text, value] : cases)
         EXPECT_EQ(survey::text_to_int16(text), value) << text;
     for (const char* text : {"32768", "32767.5", "-32769", "-32768.6", "1e10"})
         EXPECT_EQ(kind_thrown([text] { survey::text_to_int16(text); }), ErrorKind::Overflow) << text;
-    EXPECT_EQ(kind_thrown([] { survey::text_to_int16("seven"); }), ErrorKind::TypeMismatch);
+    for (const char* text : {"seven", "", "-", "7x", "1-2"})
+        EXPECT_EQ(kind_thrown([text] { survey::text_to_int16(text); }), ErrorKind::TypeMismatch) << text;
 }
 
 TEST(NumberText, WritesAtMostFifteenSignificantDigitsInPlainDecimals)

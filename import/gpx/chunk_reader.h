@@ -79,6 +79,9 @@ private:
     std::array<std::size_t, 3> first_spaces_{};
 };
 
+// Fails as SpacePieces(chunk) does, for a chunk split only for its checks.
+void check_pieces(std::string_view chunk);
+
 // Splits into `a`, then keeps in place the pieces worth keeping, as
 // SpacePieces reads them. Returns the kept count.
 std::uint8_t split_on_spaces(const std::string& mystring, std::vector<std::string>& a);

@@ -17,12 +17,14 @@ bool is_digit(char c)
     return c >= '0' && c <= '9';
 }
 
+// Mostly no spaces at all, so a byte at each end is looked at.
 std::string_view trim_spaces(std::string_view text)
 {
-    const std::size_t first = text.find_first_not_of(' ');
-    if (first == std::string_view::npos)
-        return {};
-    return text.substr(first, text.find_last_not_of(' ') - first + 1);
+    while (!text.empty() && text.front() == ' ')
+        text.remove_prefix(1);
+    while (!text.empty() && text.back() == ' ')
+        text.remove_suffix(1);
+    return text;
 }
 
 const char* skip_sign(const char* at, const char* end)
@@ -148,8 +150,31 @@ void check_double(std::string_view text)
         text_to_double(number->core);
 }
 
+namespace {
+
+// An optional "-" and up to four digits, as phones write satellite counts,
+// is its own value: exact, and within 16 bits.
+std::optional<std::int16_t> short_whole_number(std::string_view text)
+{
+    const bool negative = text.starts_with('-');
+    const std::string_view digits = text.substr(negative ? 1 : 0);
+    if (digits.empty() || digits.size() > 4)
+        return std::nullopt;
+    int value = 0;
+    for (const char c : digits) {
+        if (!is_digit(c))
+            return std::nullopt;
+        value = value * 10 + (c - '0');
+    }
+    return static_cast<std::int16_t>(negative ? -value : value);
+}
+
+}  // namespace
+
 std::int16_t text_to_int16(std::string_view text)
 {
+    if (const std::optional<std::int16_t> value = short_whole_number(text))
+        return *value;
     const double rounded = std::nearbyint(text_to_double(text));
     if (rounded < -32768.0 || rounded > 32767.0)
         throw RuntimeError(ErrorKind::Overflow);

@@ -214,7 +214,7 @@ private:
         fix_.latitude.assign(latitude);
         fix_.longitude.assign(longitude);
         next_chunk(elevation);
-        SpacePieces{chunk_};  // split for its checks alone
+        check_pieces(chunk_);
         next_chunk(time_of_fix);
         fix_.date = text_to_date(mid(SpacePieces(chunk_).token(0), 7, 10));
     }
