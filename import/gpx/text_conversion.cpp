@@ -69,19 +69,18 @@ std::uint32_t non_digits(std::string_view text)
     return non_digits_from(0) | non_digits_from(last_lanes) << last_lanes;
 }
 
-// Text 16 to 32 bytes long of an optional sign, digits and at most one ".";
-// nothing for any other.
-std::optional<NumberText> long_plain_number(std::string_view text)
+// Whether text 16 to 32 bytes long of an optional sign, digits and at most
+// one "." is whole; nothing for any other.
+std::optional<bool> long_plain_number_is_whole(std::string_view text)
 {
     std::uint32_t others = non_digits(text);
     if (text.front() == '+' || text.front() == '-')
         others &= ~1u;
-    const bool whole = others == 0;
-    if (!whole && (others & (others - 1)) != 0)
+    if (others == 0)
+        return true;
+    if ((others & (others - 1)) != 0 || text[static_cast<std::size_t>(std::countr_zero(others))] != '.')
         return std::nullopt;
-    if (!whole && text[static_cast<std::size_t>(std::countr_zero(others))] != '.')
-        return std::nullopt;
-    return NumberText{text, whole, false};
+    return false;
 }
 #endif
 
@@ -90,8 +89,8 @@ std::optional<NumberText> number_core(std::string_view text)
 {
 #ifdef __SSE2__
     if (text.size() >= lane_count && text.size() <= 2 * lane_count)
-        if (const std::optional<NumberText> number = long_plain_number(text))
-            return number;
+        if (const std::optional<bool> whole = long_plain_number_is_whole(text))
+            return NumberText{text, *whole, false};
 #endif
     const std::string_view core = trim_spaces(text);
     const char* const end = core.data() + core.size();
