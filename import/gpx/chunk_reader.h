@@ -55,10 +55,12 @@ public:
     template <typename Visit>
     void visit_pieces(Visit visit) const
     {
+        // Every piece lies inside the chunk, between spaces already counted,
+        // so it is cut without substr's check.
         std::size_t start = 0;
         for (std::size_t i = 0; i < count_; ++i) {
             const std::size_t end = space_after(i, start);
-            if (visit(chunk_.substr(start, end - start)))
+            if (visit(std::string_view(chunk_.data() + start, end - start)))
                 return;
             start = end + 1;
         }
