@@ -168,10 +168,14 @@ TEST(SplitOnSpacesLimits, PieceCountFitsEightBits)
     EXPECT_EQ(a.size(), 255u);
     EXPECT_EQ(a[1], "y");
 
+    EXPECT_NO_THROW(survey::check_pieces(most));
+    EXPECT_NO_THROW(survey::check_pieces(std::string(254, ' ')));
     for (std::size_t spaces : {255u, 300u}) {
         const std::string too_many(spaces, ' ');
         EXPECT_THROW(split_on_spaces(too_many, a), survey::RuntimeError) << spaces << " spaces";
+        EXPECT_THROW(survey::check_pieces(too_many), survey::RuntimeError) << spaces << " spaces";
     }
+    EXPECT_THROW(survey::check_pieces(""), survey::RuntimeError);
 }
 
 }  // namespace

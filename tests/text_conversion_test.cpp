@@ -25,10 +25,13 @@ ErrorKind kind_thrown(Call call)
 
 TEST(NumberText, AcceptsOnlyPlainDecimalText)
 {
-    for (const char* text : {"12", "-0.25", "+3", " 7 ", "2.5", ".5", "5.", "-1.0E-4", "1e5", "1E+05", "007"})
+    for (const char* text : {"12", "-0.25", "+3", " 7 ", "2.5", ".5", "5.", "-1.0E-4", "1e5", "1E+05", "007",
+                             "-31.71010233003010", "+1234567890123456.", "12345678901234567890123456789012",
+                             "  105.9766133480910  ", "-31.71010233003010e5"})
         EXPECT_TRUE(survey::is_numeric(text)) << text;
     for (const char* text : {"", " ", ".", "-", "1e", "e5", "1.2.3", "1,5", "0x1F", "inf", "nan", "$5", "1 2",
-                             "Alpha", "12a", "--1", "1e5.0", "\n3"})
+                             "Alpha", "12a", "--1", "1e5.0", "\n3", "-31.7101023300301x", "1234567890123.45.6",
+                             "1234567890 1234567", "-1234567890123456-", "\xb1" "1234567890123456"})
         EXPECT_FALSE(survey::is_numeric(text)) << text;
 }
 
@@ -50,12 +53,14 @@ TEST(NumberText, IntegersRoundHalfToEvenWithinSixteenBits)
     const std::pair<const char*, int> cases[] = {{"2.5", 2},        {"3.5", 4},       {"-2.5", -2},
                                                  {"2.51", 3},       {"12", 12},       {"32767", 32767},
                                                  {"-32768", -32768}, {"-32768.5", -32768}, {"32767.4", 32767},
-                                                 {"1e2", 100}};
+                                                 {"1e2", 100},      {"7", 7},         {"-0", 0},
+                                                 {"0009", 9},       {"-9999", -9999}, {" 7 ", 7}};
     for (const auto& [text, value] : cases)
         EXPECT_EQ(survey::text_to_int16(text), value) << text;
     for (const char* text : {"32768", "32767.5", "-32769", "-32768.6", "1e10"})
         EXPECT_EQ(kind_thrown([text] { survey::text_to_int16(text); }), ErrorKind::Overflow) << text;
-    EXPECT_EQ(kind_thrown([] { survey::text_to_int16("seven"); }), ErrorKind::TypeMismatch);
+    for (const char* text : {"seven", "", "-", "7x", "1-2"})
+        EXPECT_EQ(kind_thrown([text] { survey::text_to_int16(text); }), ErrorKind::TypeMismatch) << text;
 }
 
 TEST(NumberText, WritesAtMostFifteenSignificantDigitsInPlainDecimals)
@@ -93,6 +98,33 @@ TEST(NumberText, WritesAtMostFifteenSignificantDigitsInPlainDecimals)
         std::string line = "x,";
         survey::append_double(line, value);
         EXPECT_EQ(line, std::string("x,") + text) << value;
+    }
+}
+
+// Written from the text's digits where they decide the double's, else from the double.
+TEST(NumberText, WritesCheckedTextAsItsDoubleWouldBe)
+{
+    const std::pair<const char*, const char*> cases[] = {
+        {"-31.71010233003077", "-31.7101023300308"},
+        {"105.9766133480910", "105.976613348091"},
+        {"-31.7101023300305", "-31.7101023300305"},
+        {"1.0000000000000050", "1.00000000000001"},
+        {"9999999999999999", "1E+16"},
+        {"999999999999999.4", "999999999999999"},
+        {"0.99999999999999995", "1"},
+        {"-0.000", "0"},
+        {"007.50", "7.5"},
+        {".5", "0.5"},
+        {"5.", "5"},
+        {"-1.0E-4", "-0.0001"},
+        {"+3", "3"},
+        {"0.0000000000000000000000000000000000000001234", "0.0000000000000000000000000000000000000001234"},
+    };
+    for (const auto& [text, written] : cases) {
+        std::string line = "x,";
+        survey::append_number_text(line, text);
+        EXPECT_EQ(line, std::string("x,") + written) << text;
+        EXPECT_EQ(line, "x," + survey::double_to_text(survey::text_to_double(text))) << text;
     }
 }
 

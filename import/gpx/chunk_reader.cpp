@@ -158,6 +158,13 @@ SpacePieces::SpacePieces(std::string_view chunk) : chunk_(chunk)
         throw RuntimeError(ErrorKind::Overflow);
 }
 
+void check_pieces(std::string_view chunk)
+{
+    // A chunk shorter than the most pieces cannot hold too many spaces.
+    if (chunk.empty() || chunk.size() >= max_pieces)
+        SpacePieces{chunk};
+}
+
 // The index-th kept piece stands at that index or after it, so the split
 // piece at the index is always met first.
 std::string_view SpacePieces::token(std::size_t index) const

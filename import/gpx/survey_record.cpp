@@ -11,9 +11,9 @@ void append_field(std::string& out, const CalendarDate& date)
     append_date(out, date);
 }
 
-void append_field(std::string& out, double value)
+void append_field(std::string& out, CoordinateText coordinate)
 {
-    append_double(out, value);
+    append_number_text(out, coordinate.text);
 }
 
 void append_field(std::string& out, std::int16_t value)

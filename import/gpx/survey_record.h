@@ -8,12 +8,17 @@
 
 namespace survey {
 
+// Number text already checked, written as the double it reads as.
+struct CoordinateText {
+    std::string_view text;
+};
+
 // One committed sighting, as one line of survey.csv; the texts are the
 // sighting's own, looked at only while the line is written.
 struct SurveyRecord {
     CalendarDate fix_date;
-    double latitude;
-    double longitude;
+    CoordinateText latitude;
+    CoordinateText longitude;
     std::string_view subject;
     std::int16_t aux_value;
     std::string_view c_label;

@@ -3,10 +3,15 @@
 #include "import/runtime_error.h"
 
 #include <algorithm>
+#include <bit>
 #include <charconv>
 #include <cmath>
 #include <optional>
 #include <system_error>
+
+#ifdef __SSE2__
+#include <emmintrin.h>
+#endif
 
 namespace survey {
 
@@ -17,12 +22,14 @@ bool is_digit(char c)
     return c >= '0' && c <= '9';
 }
 
+// Mostly no spaces at all, so a byte at each end is looked at.
 std::string_view trim_spaces(std::string_view text)
 {
-    const std::size_t first = text.find_first_not_of(' ');
-    if (first == std::string_view::npos)
-        return {};
-    return text.substr(first, text.find_last_not_of(' ') - first + 1);
+    while (!text.empty() && text.front() == ' ')
+        text.remove_prefix(1);
+    while (!text.empty() && text.back() == ' ')
+        text.remove_suffix(1);
+    return text;
 }
 
 const char* skip_sign(const char* at, const char* end)
@@ -44,9 +51,47 @@ struct NumberText {
     bool has_exponent;
 };
 
+#ifdef __SSE2__
+// Coordinates as phones write them are 16 to 32 bytes long: looked at 16
+// bytes at a time, where the machine can.
+constexpr std::size_t lane_count = 16;
+
+// Bit i set where byte i of `text`, 16 to 32 bytes long, is not a digit.
+std::uint32_t non_digits(std::string_view text)
+{
+    const auto non_digits_from = [text](std::size_t from) {
+        const __m128i lanes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(text.data() + from));
+        const __m128i digits = _mm_and_si128(_mm_cmpgt_epi8(lanes, _mm_set1_epi8('0' - 1)),
+                                             _mm_cmplt_epi8(lanes, _mm_set1_epi8('9' + 1)));
+        return static_cast<std::uint32_t>(_mm_movemask_epi8(digits)) ^ 0xffffu;
+    };
+    const std::size_t last_lanes = text.size() - lane_count;
+    return non_digits_from(0) | non_digits_from(last_lanes) << last_lanes;
+}
+
+// Whether text 16 to 32 bytes long of an optional sign, digits and at most
+// one "." is whole; nothing for any other.
+std::optional<bool> long_plain_number_is_whole(std::string_view text)
+{
+    std::uint32_t others = non_digits(text);
+    if (text.front() == '+' || text.front() == '-')
+        others &= ~1u;
+    if (others == 0)
+        return true;
+    if ((others & (others - 1)) != 0 || text[static_cast<std::size_t>(std::countr_zero(others))] != '.')
+        return std::nullopt;
+    return false;
+}
+#endif
+
 // The number without its spaces, or nothing when the text is not number text.
 std::optional<NumberText> number_core(std::string_view text)
 {
+#ifdef __SSE2__
+    if (text.size() >= lane_count && text.size() <= 2 * lane_count)
+        if (const std::optional<bool> whole = long_plain_number_is_whole(text))
+            return NumberText{text, *whole, false};
+#endif
     const std::string_view core = trim_spaces(text);
     const char* const end = core.data() + core.size();
     const char* at = skip_sign(core.data(), end);
@@ -148,8 +193,31 @@ void check_double(std::string_view text)
         text_to_double(number->core);
 }
 
+namespace {
+
+// An optional "-" and up to four digits, as phones write satellite counts,
+// is its own value: exact, and within 16 bits.
+std::optional<std::int16_t> short_whole_number(std::string_view text)
+{
+    const bool negative = text.starts_with('-');
+    const std::string_view digits = text.substr(negative ? 1 : 0);
+    if (digits.empty() || digits.size() > 4)
+        return std::nullopt;
+    int value = 0;
+    for (const char c : digits) {
+        if (!is_digit(c))
+            return std::nullopt;
+        value = value * 10 + (c - '0');
+    }
+    return static_cast<std::int16_t>(negative ? -value : value);
+}
+
+}  // namespace
+
 std::int16_t text_to_int16(std::string_view text)
 {
+    if (const std::optional<std::int16_t> value = short_whole_number(text))
+        return *value;
     const double rounded = std::nearbyint(text_to_double(text));
     if (rounded < -32768.0 || rounded > 32767.0)
         throw RuntimeError(ErrorKind::Overflow);
@@ -234,6 +302,90 @@ void append_plain(std::string& out, const Decimal& d)
     out += digits.substr(whole_digits);
 }
 
+void append_decimal(std::string& out, const Decimal& decimal)
+{
+    if (decimal.negative)
+        out += '-';
+    if (decimal.exponent >= first_exponent_shown)
+        append_with_exponent(out, decimal);
+    else
+        append_plain(out, decimal);
+}
+
+// Plain number text this short lies well inside a double's normal range.
+constexpr std::size_t longest_text_read_directly = 40;
+
+// The digits past the 15th, their first three, as thousandths of a unit of the 15th.
+constexpr int half_unit = 500;
+
+// A double lies within 0.0111 times (its leading digit + 1) units of the
+// 15th digit of the text it was read from: where the text's digits past the
+// 15th lie that near a half, the double's own rounding may decide what the
+// digits cannot.
+bool near_half(int past_15th, char leading_digit)
+{
+    const int margin = 12 * (leading_digit - '0' + 1);
+    return past_15th + 1 + margin > half_unit && past_15th < half_unit + margin;
+}
+
+// Adds one unit of the last digit, carrying.
+void round_up(Decimal& decimal)
+{
+    std::size_t at = decimal.count;
+    while (at > 0 && decimal.digits[at - 1] == '9')
+        decimal.digits[--at] = '0';
+    if (at > 0) {
+        ++decimal.digits[at - 1];
+        return;
+    }
+    decimal.digits[0] = '1';
+    ++decimal.exponent;
+}
+
+// What round_to_significant gives for the double that plain number text (an
+// optional "-", digits, at most one ".") reads as, taken from the text's
+// digits; nothing for other text, zero, or digits near a half.
+std::optional<Decimal> decimal_of_plain_text(std::string_view text)
+{
+    if (text.size() > longest_text_read_directly)
+        return std::nullopt;
+    Decimal decimal{!text.empty() && text.front() == '-', {}, 0, 0};
+    bool point_seen = false;
+    bool started = false;
+    int zeros_after_point = 0;
+    int past_15th = 0;
+    int past_15th_count = 0;
+    for (const char c : text.substr(decimal.negative ? 1 : 0)) {
+        if (c == '.' && !point_seen) {
+            point_seen = true;
+        } else if (!is_digit(c)) {
+            return std::nullopt;
+        } else if (!started && c == '0') {
+            zeros_after_point += point_seen;
+        } else {
+            if (!started)
+                decimal.exponent = point_seen ? -zeros_after_point - 1 : -1;
+            started = true;
+            decimal.exponent += !point_seen;
+            if (decimal.count < significant_digits)
+                decimal.digits[decimal.count++] = c;
+            else if (past_15th_count++ < 3)
+                past_15th = past_15th * 10 + (c - '0');
+        }
+    }
+    if (!started)
+        return std::nullopt;
+    for (; past_15th_count < 3; ++past_15th_count)
+        past_15th *= 10;
+    if (near_half(past_15th, decimal.digits[0]))
+        return std::nullopt;
+    if (past_15th >= half_unit)
+        round_up(decimal);
+    while (decimal.count > 1 && decimal.digits[decimal.count - 1] == '0')
+        --decimal.count;
+    return decimal;
+}
+
 }  // namespace
 
 void append_double(std::string& out, double value)
@@ -242,13 +394,15 @@ void append_double(std::string& out, double value)
         out += '0';
         return;
     }
-    const Decimal decimal = round_to_significant(value);
-    if (decimal.negative)
-        out += '-';
-    if (decimal.exponent >= first_exponent_shown)
-        append_with_exponent(out, decimal);
+    append_decimal(out, round_to_significant(value));
+}
+
+void append_number_text(std::string& out, std::string_view text)
+{
+    if (const std::optional<Decimal> decimal = decimal_of_plain_text(text))
+        append_decimal(out, *decimal);
     else
-        append_plain(out, decimal);
+        append_double(out, text_to_double(text));
 }
 
 std::string double_to_text(double value)

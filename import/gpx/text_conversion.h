@@ -51,6 +51,9 @@ std::int16_t text_to_int16(std::string_view text);
 // separator, since a "," would split the survey column.
 std::string double_to_text(double value);
 void append_double(std::string& out, double value);
+// Appends what append_double(out, text_to_double(text)) does, reading the
+// digits from the text where they alone decide them.
+void append_number_text(std::string& out, std::string_view text);
 
 void append_int16(std::string& out, std::int16_t value);
 

@@ -36,11 +36,12 @@ struct SightingState {
 };
 
 // Where and when the current waypoint was recorded. The coordinates are
-// checked on every waypoint and kept as text, since only a committing one
-// needs their values.
+// checked on every waypoint and kept as text, views into a copy of their
+// line, since only a committing one writes them.
 struct Fix {
-    std::string latitude;
-    std::string longitude;
+    std::string wpt_line;
+    std::string_view latitude;
+    std::string_view longitude;
     CalendarDate date;
 };
 
@@ -204,17 +205,16 @@ private:
     // date from the <time> line.
     void read_fix()
     {
-        const SpacePieces wpt(chunk_);
+        fix_.wpt_line.assign(chunk_);
+        const SpacePieces wpt(fix_.wpt_line);
         const std::string_view lat = wpt.token(1);
-        const std::string_view latitude = mid(lat, 6, length_of(lat) - 6);
-        check_double(latitude);
+        fix_.latitude = mid(lat, 6, length_of(lat) - 6);
+        check_double(fix_.latitude);
         const std::string_view lon = wpt.token(2);
-        const std::string_view longitude = mid(lon, 6, length_of(lon) - 8);
-        check_double(longitude);
-        fix_.latitude.assign(latitude);
-        fix_.longitude.assign(longitude);
+        fix_.longitude = mid(lon, 6, length_of(lon) - 8);
+        check_double(fix_.longitude);
         next_chunk(elevation);
-        SpacePieces{chunk_};  // split for its checks alone
+        check_pieces(chunk_);
         next_chunk(time_of_fix);
         fix_.date = text_to_date(mid(SpacePieces(chunk_).token(0), 7, 10));
     }
@@ -291,7 +291,7 @@ private:
     void commit()
     {
         const std::int16_t aux_value = finish_waypoint();
-        append_survey_line({fix_.date, text_to_double(fix_.latitude), text_to_double(fix_.longitude),
+        append_survey_line({fix_.date, {fix_.latitude}, {fix_.longitude},
                             sighting_.subject, aux_value, sighting_.c_label, sighting_.skin_label, sighting_.tally,
                             sighting_.photos.empty() ? std::string_view("none") : sighting_.photos},
                            plan_.survey_text);
