@@ -445,6 +445,21 @@ TEST_F(Recovery, AnArchiveLeavesAFileWhoseImportItsStartUndid)
     EXPECT_FALSE(fs::exists(journal()));
 }
 
+// Without a journal, a staged survey whose survey file is gone may be all
+// there is of it (a replace cut short on FAT): it is kept, and named.
+TEST_F(Recovery, AStagedSurveyIsKeptWhileTheSurveyFileIsGone)
+{
+    const fs::path staged = app() / "survey.csv.gpx-survey-import.tmp";
+    write_file(staged, "new survey");
+    try {
+        survey::recover_interrupted_import(app().string());
+        ADD_FAILURE() << "the start decided";
+    } catch (const survey::RuntimeError& error) {
+        EXPECT_EQ(error.path(), staged.string());
+    }
+    EXPECT_EQ(read_file(staged), "new survey");
+}
+
 // A start removes only a staged file of this program's own naming.
 TEST_F(Recovery, AStartLeavesOtherFilesBesideALinkedSurvey)
 {

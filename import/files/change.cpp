@@ -64,15 +64,6 @@ void sync_or_throw(FileEffects& effects, const std::vector<std::string>& folders
         throw file_error(error, failed);
 }
 
-// A look-up whose failure is an answer only when it says nothing is there (R8).
-bool present(FileEffects& effects, const std::string& path, FileStatus& status)
-{
-    const int error = effects.look_up(path, status);
-    if (error != 0 && !means_absent(error))
-        throw file_error(error, path);
-    return error == 0;
-}
-
 // For good, before the staged file goes: a journal without its staged file
 // reads as a change that committed (R7).
 int remove_journal(FileEffects& effects, const std::string& app_folder)
@@ -362,6 +353,14 @@ bool survey_replaced(FileEffects& effects, const IntentJournal& journal)
 }
 
 }  // namespace
+
+bool present(FileEffects& effects, const std::string& path, FileStatus& status)
+{
+    const int error = effects.look_up(path, status);
+    if (error != 0 && !means_absent(error))
+        throw file_error(error, path);
+    return error == 0;
+}
 
 MoveFound find_move(FileEffects& effects, const JournalMove& move)
 {
