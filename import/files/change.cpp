@@ -362,6 +362,8 @@ bool present(FileEffects& effects, const std::string& path, FileStatus& status)
     return error == 0;
 }
 
+namespace {
+
 MoveFound find_move(FileEffects& effects, const JournalMove& move)
 {
     FileStatus source;
@@ -383,21 +385,29 @@ MoveFound find_move(FileEffects& effects, const JournalMove& move)
     return empty(source) ? MoveFound::MovingBack : MoveFound::Foreign;
 }
 
-bool change_committed(FileEffects& effects, const IntentJournal& journal)
+}  // namespace
+
+std::vector<MoveFound> find_moves(FileEffects& effects, const IntentJournal& journal)
 {
-    const auto made = [&effects](const JournalMove& move) {
-        const MoveFound found = find_move(effects, move);
-        return found == MoveFound::Made || found == MoveFound::Copied;
-    };
+    std::vector<MoveFound> found;
+    found.reserve(journal.moves.size());
+    for (const JournalMove& move : journal.moves)
+        found.push_back(find_move(effects, move));
+    return found;
+}
+
+bool change_committed(FileEffects& effects, const IntentJournal& journal, const std::vector<MoveFound>& found)
+{
+    const auto made = [](MoveFound move) { return move == MoveFound::Made || move == MoveFound::Copied; };
     if (journal.staged_path.empty())
-        return made(journal.moves.front());
+        return made(found.front());
     FileStatus staged;
     if (present(effects, journal.staged_path, staged))
         return false;
     // No move starts before the staged file's name is on disk: once one has,
     // only the commit takes that name away, whatever the survey file has
     // become since (a spreadsheet may have saved it).
-    return survey_replaced(effects, journal) || std::any_of(journal.moves.begin(), journal.moves.end(), made);
+    return std::any_of(found.begin(), found.end(), made) || survey_replaced(effects, journal);
 }
 
 bool replace_cut_short(FileEffects& effects, const IntentJournal& journal)
@@ -408,25 +418,24 @@ bool replace_cut_short(FileEffects& effects, const IntentJournal& journal)
 }
 
 std::optional<RuntimeError> finish_change(FileEffects& effects, const std::string& app_folder,
-                                          const IntentJournal& journal)
+                                          const IntentJournal& journal, const std::vector<MoveFound>& found)
 {
     // A start cannot trust that a source is the file once copied: only equal bytes tell.
-    return remove_sources(effects, app_folder, journal, [&](std::size_t i, bool& goes) {
-        goes = find_move(effects, journal.moves[i]) == MoveFound::Copied;
+    return remove_sources(effects, app_folder, journal, [&found](std::size_t i, bool& goes) {
+        goes = found[i] == MoveFound::Copied;
         return 0;
     });
 }
 
 std::optional<std::string> undo_change(FileEffects& effects, const std::string& app_folder,
-                                       const IntentJournal& journal)
+                                       const IntentJournal& journal, const std::vector<MoveFound>& found)
 {
     std::vector<UndoStep> steps;
-    for (const JournalMove& move : journal.moves) {
-        const MoveFound found = find_move(effects, move);
-        steps.push_back(found == MoveFound::Made                                           ? UndoStep::MoveBack
-                        : found == MoveFound::MovingBack                             ? UndoStep::MoveOverReservation
-                        : found == MoveFound::Copied || found == MoveFound::Reserved ? UndoStep::RemoveTarget
-                                                                                     : UndoStep::Nothing);
+    for (const MoveFound move : found) {
+        steps.push_back(move == MoveFound::Made                                          ? UndoStep::MoveBack
+                        : move == MoveFound::MovingBack                            ? UndoStep::MoveOverReservation
+                        : move == MoveFound::Copied || move == MoveFound::Reserved ? UndoStep::RemoveTarget
+                                                                                   : UndoStep::Nothing);
     }
     return put_back(effects, app_folder, journal, steps);
 }

@@ -60,10 +60,10 @@
 //   R8 Recovery decides on facts only: nothing is there only when a look-up
 //      says so (ENOENT, ENOTDIR); any other failed look-up, read or sync
 //      stops it with the journal kept, as does a folder of the change that
-//      is not there (a card taken out). (recover_locked, find_move)
+//      is not there (a card taken out). (recover_locked, find_moves)
 //   R9 Recovery never trusts a file's identity, which FAT makes up anew on
 //      each mount: which moves were made it tells from which names stand and
-//      from the bytes. (find_move)
+//      from the bytes. (find_moves)
 //   R10 Every failed sync before the commit fails the change, which is then
 //      undone; one after it keeps the journal, so the next start finishes.
 //      (sync_or_throw, ChangeInProgress::confirm_commit)
@@ -107,12 +107,15 @@ enum class MoveFound {
     // went by other hands. No move of this program makes a file vanish.
     Neither,
 };
-MoveFound find_move(FileEffects& effects, const JournalMove& move);
+
+// What a start finds of every move of a journal, looked at once: comparing
+// bytes reads whole photos, so the commit's decision and what follows share it.
+std::vector<MoveFound> find_moves(FileEffects& effects, const IntentJournal& journal);
 
 // Whether the change a journal names has committed: for an import, its
 // staged file gone, and the survey file holding its bytes or a move made
 // (R1, R8).
-bool change_committed(FileEffects& effects, const IntentJournal& journal);
+bool change_committed(FileEffects& effects, const IntentJournal& journal, const std::vector<MoveFound>& found);
 
 // Whether a replace of the survey file stopped between its steps, as on
 // FAT, where it is a removal and a rename: the old file gone, the new one
@@ -123,13 +126,13 @@ bool replace_cut_short(FileEffects& effects, const IntentJournal& journal);
 // bytes equal its copy's, then the journal. Returns what kept one from
 // going, naming each; the journal then stays.
 std::optional<RuntimeError> finish_change(FileEffects& effects, const std::string& app_folder,
-                                          const IntentJournal& journal);
+                                          const IntentJournal& journal, const std::vector<MoveFound>& found);
 
 // After a start finds a change not committed: puts back every move it
 // finds made, removes the journal, then the staged file. Returns a sentence
 // naming each file that could not be put back; the journal and the staged
 // file then stay.
 std::optional<std::string> undo_change(FileEffects& effects, const std::string& app_folder,
-                                       const IntentJournal& journal);
+                                       const IntentJournal& journal, const std::vector<MoveFound>& found);
 
 }  // namespace survey

@@ -124,12 +124,13 @@ Recovery recover_locked(FileEffects& effects, const std::string& app_folder)
     const bool archive = journal.survey_path.empty();
     if (replace_cut_short(effects, journal))
         complete_replace(effects, journal);
-    if (change_committed(effects, journal)) {
-        if (const std::optional<RuntimeError> failure = finish_change(effects, app_folder, journal))
+    const std::vector<MoveFound> found = find_moves(effects, journal);
+    if (change_committed(effects, journal, found)) {
+        if (const std::optional<RuntimeError> failure = finish_change(effects, app_folder, journal, found))
             throw *failure;
         return {RecoveryOutcome::Completed, journal.gpx_path, archive};
     }
-    if (const std::optional<std::string> left = undo_change(effects, app_folder, journal))
+    if (const std::optional<std::string> left = undo_change(effects, app_folder, journal, found))
         throw RuntimeError::for_file(ErrorKind::PathFileAccessError, path).with_detail(*left);
     return {RecoveryOutcome::Undone, journal.gpx_path, archive};
 }
