@@ -138,6 +138,15 @@ TEST_P(SplitOnSpaces, KeepsValuesInPlaceAndLeavesLeftovers)
     EXPECT_EQ(a, GetParam().array);
 }
 
+TEST_P(SplitOnSpaces, PiecesReadInPlaceAsTheArrayHoldsThem)
+{
+    const survey::SpacePieces pieces(GetParam().chunk);
+    const std::vector<std::string>& array = GetParam().array;
+    for (std::size_t i = 0; i < array.size(); ++i)
+        EXPECT_EQ(pieces.token(i), array[i]) << "token " << i;
+    EXPECT_THROW(pieces.token(array.size()), survey::RuntimeError);
+}
+
 INSTANTIATE_TEST_SUITE_P(
     Tokens, SplitOnSpaces,
     ::testing::Values(
@@ -147,6 +156,8 @@ INSTANTIATE_TEST_SUITE_P(
         SplitCase{"a] b", 1, {"b", "b"}},
         SplitCase{"a[b", 1, {"a[b"}},
         SplitCase{"a  b [c] d]", 2, {"a", "b", "b", "[c]", "d]"}},
+        SplitCase{"a b c d e ", 5, {"a", "b", "c", "d", "e", ""}},
+        SplitCase{"a b [c] d", 3, {"a", "b", "d", "d"}},
         SplitCase{"[only]", 0, {"[only]"}}));
 
 TEST(SplitOnSpacesLimits, EmptyChunkIsAnOverflow)

@@ -349,34 +349,32 @@ std::optional<Decimal> decimal_of_plain_text(std::string_view text)
 {
     if (text.size() > longest_text_read_directly)
         return std::nullopt;
-    Decimal decimal{!text.empty() && text.front() == '-', {}, 0, 0};
-    bool point_seen = false;
-    bool started = false;
-    int zeros_after_point = 0;
-    int past_15th = 0;
-    int past_15th_count = 0;
+    Decimal decimal{text.starts_with('-'), {}, 0, 0};
+    // The digits without the point, and how many stand before it.
+    char digits[longest_text_read_directly];
+    std::size_t count = 0;
+    std::optional<std::size_t> whole_count;
     for (const char c : text.substr(decimal.negative ? 1 : 0)) {
-        if (c == '.' && !point_seen) {
-            point_seen = true;
-        } else if (!is_digit(c)) {
+        if (is_digit(c))
+            digits[count++] = c;
+        else if (c == '.' && !whole_count)
+            whole_count = count;
+        else
             return std::nullopt;
-        } else if (!started && c == '0') {
-            zeros_after_point += point_seen;
-        } else {
-            if (!started)
-                decimal.exponent = point_seen ? -zeros_after_point - 1 : -1;
-            started = true;
-            decimal.exponent += !point_seen;
-            if (decimal.count < significant_digits)
-                decimal.digits[decimal.count++] = c;
-            else if (past_15th_count++ < 3)
-                past_15th = past_15th * 10 + (c - '0');
-        }
     }
-    if (!started)
+    std::size_t lead = 0;
+    while (lead < count && digits[lead] == '0')
+        ++lead;
+    if (lead == count)
         return std::nullopt;
-    for (; past_15th_count < 3; ++past_15th_count)
-        past_15th *= 10;
+    decimal.exponent = static_cast<int>(whole_count.value_or(count)) - static_cast<int>(lead) - 1;
+    const std::size_t past = lead + std::min<std::size_t>(count - lead, significant_digits);
+    decimal.count = past - lead;
+    std::copy(digits + lead, digits + past, decimal.digits);
+    // The digits past the 15th, their first three, as thousandths.
+    int past_15th = 0;
+    for (std::size_t at = past; at < past + 3; ++at)
+        past_15th = past_15th * 10 + (at < count ? digits[at] - '0' : 0);
     if (near_half(past_15th, decimal.digits[0]))
         return std::nullopt;
     if (past_15th >= half_unit)
