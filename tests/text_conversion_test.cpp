@@ -1,3 +1,4 @@
+#include "import/gpx/survey_text.h"
 #include "import/gpx/text_conversion.h"
 #include "import/runtime_error.h"
 

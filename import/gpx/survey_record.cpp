@@ -1,46 +1,75 @@
 #include "import/gpx/survey_record.h"
 
-#include "import/gpx/text_conversion.h"
+#include "import/gpx/survey_text.h"
+
+#include <algorithm>
 
 namespace survey {
 
 namespace {
 
-void append_field(std::string& out, const CalendarDate& date)
+// The most bytes each field may take, and the field written.
+
+std::size_t most_bytes(const CalendarDate&)
 {
-    append_date(out, date);
+    return longest_date_text;
 }
 
-void append_field(std::string& out, CoordinateText coordinate)
+std::size_t most_bytes(const NumberText& number)
 {
-    append_number_text(out, coordinate.text);
+    return number.size();
 }
 
-void append_field(std::string& out, std::int16_t value)
+std::size_t most_bytes(std::int16_t)
 {
-    append_int16(out, value);
+    return longest_int16_text;
 }
 
-void append_field(std::string& out, std::string_view text)
+std::size_t most_bytes(std::string_view text)
 {
-    out += text;
+    return text.size();
 }
 
-// Each field straight into the output, so a survey of thousands of lines
-// makes no text of its own per field.
-void append_fields(std::string& out, const auto& first, const auto&... rest)
+char* write_field(char* at, const CalendarDate& date)
 {
-    append_field(out, first);
-    ((out += ',', append_field(out, rest)), ...);
+    return write_date(at, date);
+}
+
+char* write_field(char* at, const NumberText& number)
+{
+    return number.write(at);
+}
+
+char* write_field(char* at, std::int16_t value)
+{
+    return write_int16(at, value);
+}
+
+char* write_field(char* at, std::string_view text)
+{
+    return std::copy(text.begin(), text.end(), at);
+}
+
+// Room for every field, each followed by ",", is made at once and the fields
+// written straight into it; the last "," becomes the line's CR LF.
+void append_fields(std::string& out, const auto&... fields)
+{
+    const std::size_t start = out.size();
+    out.resize(start + (most_bytes(fields) + ...) + sizeof...(fields) + 1);
+    char* at = out.data() + start;
+    ((at = write_field(at, fields), *at++ = ','), ...);
+    at[-1] = '\r';
+    *at++ = '\n';
+    out.resize(static_cast<std::size_t>(at - out.data()));
 }
 
 }  // namespace
 
 void append_survey_line(const SurveyRecord& record, std::string& out)
 {
-    append_fields(out, record.fix_date, record.latitude, record.longitude, record.subject, record.aux_value,
-                  record.c_label, record.skin_label, record.tally, record.photos);
-    out += "\r\n";
+    append_fields(out, record.fix_date, NumberText::of_text(record.latitude.text),
+                  NumberText::of_text(record.longitude.text), record.subject, record.aux_value, record.c_label,
+                  record.skin_label, record.tally, record.photos);
 }
 
 }  // namespace survey

@@ -5,14 +5,17 @@
 #include <algorithm>
 #include <cstddef>
 #include <cstdint>
-#include <string>
 #include <string_view>
 
 // The text the GPX file holds, cut at fixed positions and turned into
-// numbers and dates; and those values turned back into survey text. The
-// same rules hold whatever the machine's locale, since GPX files always use
-// "." and year-month-day.
+// numbers and dates. The same rules hold whatever the machine's locale,
+// since GPX files always use "." and year-month-day.
 namespace survey {
+
+inline bool is_digit(char c)
+{
+    return c >= '0' && c <= '9';
+}
 
 // The cuts are made several times in every waypoint, so they are inline.
 
@@ -47,16 +50,6 @@ void check_double(std::string_view text);
 // Rounds to nearest, ties to even; outside -32768..32767 is an Overflow.
 std::int16_t text_to_int16(std::string_view text);
 
-// At most 15 significant digits, plain decimals below 1e15, "." as the only
-// separator, since a "," would split the survey column.
-std::string double_to_text(double value);
-void append_double(std::string& out, double value);
-// Appends what append_double(out, text_to_double(text)) does, reading the
-// digits from the text where they alone decide them.
-void append_number_text(std::string& out, std::string_view text);
-
-void append_int16(std::string& out, std::int16_t value);
-
 struct CalendarDate {
     int year;
     int month;
@@ -66,9 +59,5 @@ struct CalendarDate {
 // Exactly YYYY-MM-DD, a real Gregorian date in years 100 to 9999; other
 // text is a Type mismatch.
 CalendarDate text_to_date(std::string_view text);
-
-// dd/mm/yyyy whatever the machine's locale, so every survey file reads alike.
-std::string date_to_text(const CalendarDate& date);
-void append_date(std::string& out, const CalendarDate& date);
 
 }  // namespace survey
