@@ -19,28 +19,37 @@ struct ChunkEnd {
 };
 
 #ifdef __SSE2__
-// Chunks are a few dozen bytes, too short for memchr's set-up to pay: a
-// block is looked at 16 bytes at a time, and the bytes past the last whole
-// 16 (all of them where SSE2 is missing) one at a time.
+// Chunks are a few dozen bytes, too short for memchr's set-up to pay: they
+// are looked at 16 or 32 bytes at a time, where the machine can, and a byte
+// at a time where it cannot.
 constexpr std::size_t lane_count = 16;
 
-// Bit i set where byte i of the 16 in `lanes` is `c`.
-std::uint32_t lanes_equal(__m128i lanes, char c)
+// Bit i set where byte i of the 16 from `at` is `c` or `or_c`.
+std::uint32_t lanes_equal(const char* at, char c, char or_c)
 {
-    return static_cast<std::uint32_t>(_mm_movemask_epi8(_mm_cmpeq_epi8(lanes, _mm_set1_epi8(c))));
+    const __m128i lanes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(at));
+    return static_cast<std::uint32_t>(_mm_movemask_epi8(
+        _mm_or_si128(_mm_cmpeq_epi8(lanes, _mm_set1_epi8(c)), _mm_cmpeq_epi8(lanes, _mm_set1_epi8(or_c)))));
 }
 
-// The bits set in a 16-bit mask. Mostly none or one, the chunk's own line
-// feed; else added up in place, since the baseline x86-64 has no population
-// count instruction.
+// The bits set in a mask. Mostly none or one, the chunk's own line feed;
+// else added up in place, since the baseline x86-64 has no population count
+// instruction.
 std::size_t bits_set(std::uint32_t bits)
 {
     if ((bits & (bits - 1)) == 0)
         return bits != 0;
-    bits -= (bits >> 1) & 0x5555;
-    bits = (bits & 0x3333) + ((bits >> 2) & 0x3333);
-    bits = (bits + (bits >> 4)) & 0x0f0f;
-    return (bits + (bits >> 8)) & 0x1f;
+    bits -= (bits >> 1) & 0x55555555;
+    bits = (bits & 0x33333333) + ((bits >> 2) & 0x33333333);
+    bits = (bits + (bits >> 4)) & 0x0f0f0f0f;
+    return (bits * 0x01010101) >> 24;
+}
+
+// Bit i set where byte i of the 32 from `at` is `c` or `or_c`: most chunks
+// end within the first 32 bytes.
+std::uint32_t window_equal(const char* at, char c, char or_c)
+{
+    return lanes_equal(at, c, or_c) | lanes_equal(at + lane_count, c, or_c) << lane_count;
 }
 #endif
 
@@ -49,10 +58,10 @@ ChunkEnd find_chunk_end(std::string_view bytes)
     std::size_t at = 0;
     std::size_t line_feeds = 0;
 #ifdef __SSE2__
-    for (; at + lane_count <= bytes.size(); at += lane_count) {
-        const __m128i lanes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(bytes.data() + at));
-        const std::uint32_t stops = lanes_equal(lanes, '\t') | lanes_equal(lanes, '\0');
-        const std::uint32_t feeds = lanes_equal(lanes, '\n');
+    constexpr std::size_t window = 2 * lane_count;
+    for (; at + window <= bytes.size(); at += window) {
+        const std::uint32_t stops = window_equal(bytes.data() + at, '\t', '\0');
+        const std::uint32_t feeds = window_equal(bytes.data() + at, '\n', '\n');
         if (stops != 0) {
             const int first = std::countr_zero(stops);
             return {at + static_cast<std::size_t>(first),
@@ -145,10 +154,19 @@ SpacePieces::SpacePieces(std::string_view chunk) : chunk_(chunk)
     };
     std::size_t at = 0;
 #ifdef __SSE2__
-    for (; at + lane_count <= chunk.size(); at += lane_count) {
-        const __m128i lanes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(chunk.data() + at));
-        for (std::uint32_t spaces = lanes_equal(lanes, ' '); spaces != 0; spaces &= spaces - 1)
-            found(at + static_cast<std::size_t>(std::countr_zero(spaces)));
+    // The spaces among the 16 bytes from `from`, past the first `seen` of them.
+    const auto spaces_in = [&](std::size_t from, std::size_t seen) {
+        for (std::uint32_t spaces = lanes_equal(chunk.data() + from, ' ', ' ') >> seen << seen; spaces != 0;
+             spaces &= spaces - 1)
+            found(from + static_cast<std::size_t>(std::countr_zero(spaces)));
+    };
+    if (chunk.size() >= lane_count) {
+        for (; at + lane_count <= chunk.size(); at += lane_count)
+            spaces_in(at, 0);
+        // The bytes past the last whole 16, as the last 16 of the chunk.
+        const std::size_t last = chunk.size() - lane_count;
+        spaces_in(last, at - last);
+        at = chunk.size();
     }
 #endif
     for (; at < chunk.size(); ++at)

@@ -224,13 +224,16 @@ namespace {
 // The digits of `text` from `from`, `count` of them, as a number.
 int parse_digits(std::string_view text, std::size_t from, std::size_t count)
 {
-    int value = 0;
+    unsigned value = 0;
+    bool digits_only = true;
     for (std::size_t at = from; at < from + count; ++at) {
-        if (!is_digit(text[at]))
-            throw RuntimeError(ErrorKind::TypeMismatch);
-        value = value * 10 + (text[at] - '0');
+        const unsigned digit = static_cast<unsigned char>(text[at]) - unsigned{'0'};
+        digits_only &= digit <= 9;
+        value = value * 10 + digit;
     }
-    return value;
+    if (!digits_only)
+        throw RuntimeError(ErrorKind::TypeMismatch);
+    return static_cast<int>(value);
 }
 
 bool is_leap(int year)
