@@ -6,6 +6,7 @@
 
 #include <cmath>
 #include <limits>
+#include <tuple>
 
 using survey::ErrorKind;
 using survey::RuntimeError;
@@ -142,8 +143,13 @@ TEST(DateText, ReadsOnlyRealIsoDatesAndWritesDayMonthYear)
 
 TEST(TextCut, MidAndInstrCountFromOne)
 {
-    EXPECT_EQ(survey::instr("<sat>7</sat>", "</"), 7);
-    EXPECT_EQ(survey::instr("abc", "x"), 0);
+    const std::tuple<const char*, const char*, std::ptrdiff_t> finds[] = {
+        {"<sat>7</sat>", "</", 7}, {"abc", "x", 0},  {"</sat>", "</", 1},    {"a<<</b", "</", 4},
+        {"p1.jpgjpg", "jpg", 4},   {"jp", "jpg", 0}, {"x/y</", "</", 4},     {"p1.jpx", "jpg", 0},
+        {"abc", "", 1},            {"", "x", 0},     {"x]]></name>", "]", 2}, {"<a/</", "</", 4},
+    };
+    for (const auto& [text, needle, position] : finds)
+        EXPECT_EQ(survey::instr(text, needle), position) << text << " " << needle;
     EXPECT_EQ(survey::mid("<sat>7</sat>", 6, 1), "7");
     EXPECT_EQ(survey::mid("abc", 2, 99), "bc");
     EXPECT_EQ(survey::mid("abc", 9, 2), "");

@@ -150,6 +150,11 @@ long leading_power(std::string_view core)
 
 bool is_numeric(std::string_view text)
 {
+    // Asked of every waypoint name, which mostly starts with a letter, as no
+    // number text does.
+    if (!text.empty() && !is_digit(text.front()) && text.front() != ' ' && text.front() != '+' &&
+        text.front() != '-' && text.front() != '.')
+        return false;
     return number_core(text).has_value();
 }
 

@@ -22,8 +22,17 @@ inline bool is_digit(char c)
 // 1-based position of the first `needle` in `text`, or 0 when absent.
 inline std::ptrdiff_t instr(std::string_view text, std::string_view needle)
 {
-    const std::size_t found = text.find(needle);
-    return found == std::string_view::npos ? 0 : static_cast<std::ptrdiff_t>(found) + 1;
+    // A longer needle is found by its second byte: the first, as in "</",
+    // mostly begins the line too, where looking for it finds nothing.
+    if (needle.size() < 2) {
+        const std::size_t found = text.find(needle);
+        return found == std::string_view::npos ? 0 : static_cast<std::ptrdiff_t>(found) + 1;
+    }
+    for (std::size_t second = text.find(needle[1], 1); second != std::string_view::npos;
+         second = text.find(needle[1], second + 1))
+        if (text.substr(second - 1, needle.size()) == needle)
+            return static_cast<std::ptrdiff_t>(second);
+    return 0;
 }
 
 // `length` characters of `text` from the 1-based `start`, fewer where the
