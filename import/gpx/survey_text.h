@@ -9,8 +9,8 @@
 
 // Values written as survey.csv shows them, whatever the machine's locale.
 // Each is worked out before it is written, so that a survey line makes room
-// for all its fields at once and is written in place: built a piece at a
-// time elsewhere and copied in, the pieces cost more to copy than to make.
+// for all its fields at once and is written in place, rather than growing
+// the survey text once for each of its dozens of pieces.
 namespace survey {
 
 constexpr int significant_digits = 15;

@@ -226,7 +226,8 @@ std::int16_t text_to_int16(std::string_view text)
 
 namespace {
 
-// The digits of `text` from `from`, `count` of them, as a number.
+// The digits of `text` from `from`, `count` of them, as a number: added up
+// before they are checked, since a date is read on every waypoint.
 int parse_digits(std::string_view text, std::size_t from, std::size_t count)
 {
     unsigned value = 0;

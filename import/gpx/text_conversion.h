@@ -22,8 +22,9 @@ inline bool is_digit(char c)
 // 1-based position of the first `needle` in `text`, or 0 when absent.
 inline std::ptrdiff_t instr(std::string_view text, std::string_view needle)
 {
-    // A longer needle is found by its second byte: the first, as in "</",
-    // mostly begins the line too, where looking for it finds nothing.
+    // A needle of two bytes or more is looked for by its second: the first,
+    // as the "<" of "</", mostly opens the line too, where a search for it
+    // would stop in vain.
     if (needle.size() < 2) {
         const std::size_t found = text.find(needle);
         return found == std::string_view::npos ? 0 : static_cast<std::ptrdiff_t>(found) + 1;
