@@ -72,8 +72,9 @@ std::ptrdiff_t length_of(std::string_view text)
     return static_cast<std::ptrdiff_t>(text.size());
 }
 
-// Two library searches, rather than std::any_of: its loop, unrolled, jumps
-// into a short name's last bytes at a cost above the bytes themselves.
+// Two library searches: find_first_of makes one for every byte of the name,
+// and std::any_of's unrolled loop jumps into a short name's last bytes at a
+// cost above the bytes themselves.
 bool holds_line_break(std::string_view name)
 {
     return name.find('\n') != std::string_view::npos || name.find('\r') != std::string_view::npos;
