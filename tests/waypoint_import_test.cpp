@@ -157,6 +157,8 @@ INSTANTIATE_TEST_SUITE_P(
         PhotoCase{"backslash", gpx::picture("..\\a.jpg"), ErrorKind::BadFileName, 7, "..\\a.jpg"},
         PhotoCase{"name longer than a file system allows", gpx::picture(std::string(300, 'x') + ".jpg"),
                   ErrorKind::BadFileName, 7, std::string(300, 'x') + ".jpg"},
+        PhotoCase{"missing, with a name too long for a copy's working name", gpx::picture(std::string(240, 'x') + ".jpg"),
+                  ErrorKind::FileNotFound, 7, "phone/" + std::string(240, 'x') + ".jpg"},
         PhotoCase{"empty name", gpx::waypoint_start("Picture", {}) + "\t\t<link hrejpg>\n\t\t\t<t>\n\t\t</link>\n" +
                                     gpx::waypoint_end({}),
                   ErrorKind::BadFileName, 7, ""},

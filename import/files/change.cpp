@@ -27,6 +27,14 @@ std::string because(int error)
     return std::string(" (") + std::strerror(error) + ").";
 }
 
+// A name longer than the file system holds names nothing there (R8): the
+// copy that would have taken it failed on that name, and nothing else of
+// this program's makes it. Only ours are looked for under such names.
+bool nothing_under_name(int error)
+{
+    return means_absent(error) || error == ENAMETOOLONG;
+}
+
 // The folders the moves `touched` picks change, each once.
 std::vector<std::string> move_folders(const IntentJournal& journal,
                                       const std::vector<bool>& touched)
@@ -141,7 +149,7 @@ std::optional<std::string> put_back(FileEffects& effects, const std::string& app
             error = effects.remove(part);
         if (error == 0)
             touched[i] = true;
-        else if (!means_absent(error))
+        else if (!nothing_under_name(error))
             left += " " + part + " could not be removed" + because(error);
     }
     std::string failed;
