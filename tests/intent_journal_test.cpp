@@ -1,3 +1,4 @@
+#include "import/files/file_move.h"
 #include "import/files/file_queries.h"
 #include "import/files/intent_journal.h"
 #include "tests/support/temp_folder.h"
@@ -65,6 +66,20 @@ TEST(FolderQueries, OneReadTellsWhetherAnyNameIsTaken)
     EXPECT_EQ(survey::folder_holds_any(at, {"p0.jpg", "p5.jpg", "p35.jpg", "p1.jp"}), false);
     EXPECT_EQ(survey::folder_holds_any(at, {"p0.jpg", "p39.jpg"}), true);
     EXPECT_EQ(survey::folder_holds_any(at + "/none", {"p1.jpg"}), std::nullopt);
+}
+
+// Enough moves to ask the photo folder in one read, named as the phone
+// names photos: too long to sit inside a string's own bytes.
+TEST(FolderQueries, ManyMovesAreCheckedByTheirNames)
+{
+    testing_support::TempFolder folder;
+    std::vector<survey::FileMove> moves;
+    for (std::size_t n = 0; n < survey::names_worth_a_folder_read; ++n)
+        moves.push_back(
+            {"/phone/p.jpg", folder.path().string() + "/", "2017-11-27_14-58-" + std::to_string(10 + n) + ".jpg"});
+    EXPECT_FALSE(survey::any_target_taken(moves));
+    testing_support::write_file(folder.path() / moves.back().name, "jpeg");
+    EXPECT_TRUE(survey::any_target_taken(moves));
 }
 
 }  // namespace

@@ -41,7 +41,9 @@ bool any_target_taken(const std::vector<FileMove>& moves)
     });
     if (moves.size() >= names_worth_a_folder_read && one_folder) {
         std::vector<std::string_view> names(moves.size());
-        std::transform(moves.begin(), moves.end(), names.begin(), [](const FileMove& move) { return move.name; });
+        // A view of the move's own name: returned by value, it would view a copy gone at once.
+        std::transform(moves.begin(), moves.end(), names.begin(),
+                       [](const FileMove& move) -> const std::string& { return move.name; });
         if (const std::optional<bool> held = folder_holds_any(moves.front().target_folder, names))
             return *held;
     }
