@@ -44,6 +44,19 @@ TEST(IntentJournal, AnythingButWhatWasWrittenIsDamage)
     EXPECT_EQ(survey::decode_journal("").fault, JournalFault::Damaged);
 }
 
+// Checksummed, but of a shape no change is journaled in: no moves, or an
+// archive of more than its one.
+TEST(IntentJournal, AShapeNeverWrittenIsDamage)
+{
+    IntentJournal no_moves = journal;
+    no_moves.moves.clear();
+    IntentJournal archive_of_two = journal;
+    archive_of_two.survey_path.clear();
+    archive_of_two.staged_path.clear();
+    for (const IntentJournal& shape : {no_moves, archive_of_two})
+        EXPECT_EQ(survey::decode_journal(survey::encode_journal(shape)).fault, JournalFault::Damaged);
+}
+
 // Another version's journal follows that version's rules, so it is not read.
 TEST(IntentJournal, AnotherVersionsJournalIsNotRead)
 {

@@ -88,6 +88,14 @@ IntentJournal read_fields(FieldReader& in)
     return journal;
 }
 
+// A change is journaled only when it moves files, and an archive moves one:
+// recovery reads no other shape, and guessing at one could lose a file.
+bool of_a_written_shape(const IntentJournal& journal)
+{
+    const bool archive = journal.staged_path.empty();
+    return !journal.moves.empty() && (!archive || journal.moves.size() == 1);
+}
+
 }  // namespace
 
 std::string journal_path(const std::string& app_folder)
@@ -139,7 +147,7 @@ DecodedJournal decode_journal(std::string_view bytes)
     if (bytes.substr(body.size()) != hex_of(checksum_of(body)))
         return {std::nullopt, JournalFault::Damaged};
     IntentJournal journal = read_fields(in);
-    if (in.text() != end_mark || !in.ok() || !in.at_end())
+    if (in.text() != end_mark || !in.ok() || !in.at_end() || !of_a_written_shape(journal))
         return {std::nullopt, JournalFault::Damaged};
     return {std::move(journal), JournalFault::None};
 }
