@@ -40,7 +40,8 @@ std::string encode_journal(const IntentJournal& journal);
 
 enum class JournalFault {
     None,
-    // Cut, altered or not a journal at all: never written so under its name.
+    // Cut, altered, not a journal at all, or of a shape no change is
+    // journaled in: never written so under its name.
     Damaged,
     // Written by another version of the program, whose rules it follows.
     OtherVersion,
