@@ -40,7 +40,7 @@ const char* skip_digits(const char* at, const char* end)
 }
 
 // Number text without its spaces, and its shape.
-struct NumberText {
+struct NumberCore {
     std::string_view core;
     bool whole;         // an optional sign and digits alone
     bool has_exponent;
@@ -80,12 +80,12 @@ std::optional<bool> long_plain_number_is_whole(std::string_view text)
 #endif
 
 // The number without its spaces, or nothing when the text is not number text.
-std::optional<NumberText> number_core(std::string_view text)
+std::optional<NumberCore> number_core(std::string_view text)
 {
 #ifdef __SSE2__
     if (text.size() >= lane_count && text.size() <= 2 * lane_count)
         if (const std::optional<bool> whole = long_plain_number_is_whole(text))
-            return NumberText{text, *whole, false};
+            return NumberCore{text, *whole, false};
 #endif
     const std::string_view core = trim_spaces(text);
     const char* const end = core.data() + core.size();
@@ -110,7 +110,7 @@ std::optional<NumberText> number_core(std::string_view text)
     }
     if (at != end)
         return std::nullopt;
-    return NumberText{core, whole, has_exponent};
+    return NumberCore{core, whole, has_exponent};
 }
 
 // Up to 15 digits a whole number is exact in a double, so adding up its
@@ -160,7 +160,7 @@ bool is_numeric(std::string_view text)
 
 double text_to_double(std::string_view text)
 {
-    const std::optional<NumberText> number = number_core(text);
+    const std::optional<NumberCore> number = number_core(text);
     if (!number)
         throw RuntimeError(ErrorKind::TypeMismatch);
     const std::string_view core = number->core;
@@ -186,7 +186,7 @@ constexpr std::size_t longest_plain_double = 308;
 
 void check_double(std::string_view text)
 {
-    const std::optional<NumberText> number = number_core(text);
+    const std::optional<NumberCore> number = number_core(text);
     if (!number)
         throw RuntimeError(ErrorKind::TypeMismatch);
     if (number->has_exponent || number->core.size() > longest_plain_double)
