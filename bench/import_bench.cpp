@@ -13,6 +13,7 @@
 #include <benchmark/benchmark.h>
 
 #include <algorithm>
+#include <charconv>
 #include <chrono>
 #include <cstring>
 #include <fcntl.h>
@@ -49,6 +50,40 @@ std::string sighting(int n, const std::string& photo)
     return gpx::waypoint("roe deer " + std::to_string(n), fix) + gpx::waypoint("Calf", fix) +
            gpx::waypoint("wetSkin", fix) + (photo.empty() ? gpx::waypoint("3", fix) : gpx::picture(photo, fix)) +
            gpx::waypoint("record sighting", fix);
+}
+
+// A fix as the phone app writes it: Java's shortest text of each double,
+// 16 or 17 significant digits, and with `optional_lines` what its accuracy,
+// compass and barometer outputs add to every waypoint.
+gpx::Fix phone_fix_for(int n, bool optional_lines)
+{
+    const auto java_text = [](double value) {
+        char text[32];
+        return std::string(text, std::to_chars(text, text + sizeof text, value).ptr);
+    };
+    // Spread over the digits as a walk's fixes are, the same every run.
+    const double step = static_cast<double>((n * 2654435761u) % 1000003u) / 1000003.0;
+    gpx::Fix fix{.lat = java_text(52.390936746066224 + step * 0.01),
+                 .lon = java_text(13.040484398739443 - step * 0.01),
+                 .date = "2017-07-" + std::to_string(10 + n % 19),
+                 .sat = std::to_string(n % 20),
+                 .ele = java_text(84.87601224758882 + step * 10)};
+    if (optional_lines) {
+        fix.after_name = gpx::compass_comment;
+        fix.after_sat = gpx::hdop + gpx::extensions_2021;
+    }
+    return fix;
+}
+
+// The sighting above with the phone's fixes, its names ending in an
+// accuracy where the optional lines are on.
+std::string phone_sighting(int n, bool optional_lines)
+{
+    const gpx::Fix fix = phone_fix_for(n, optional_lines);
+    const std::string accuracy = optional_lines ? " (3.7899999618530273m)" : "";
+    return gpx::waypoint("roe deer " + std::to_string(n) + accuracy, fix) + gpx::waypoint("Calf" + accuracy, fix) +
+           gpx::waypoint("wetSkin" + accuracy, fix) + gpx::waypoint("3" + accuracy, fix) +
+           gpx::waypoint("record sighting" + accuracy, fix);
 }
 
 std::string photo_name(int n)
@@ -340,10 +375,11 @@ std::size_t count_tabs(std::string_view bytes)
     return tabs;
 }
 
-// The parse of a file with no photos against the tab scan of its bytes, in turns.
-void BM_PlanAgainstTabScan(benchmark::State& state)
+// The parse of `text` against the tab scan of its bytes, in turns.
+void plan_against_tab_scan(benchmark::State& state, const std::string& text)
 {
-    const std::string text = gpx_text(static_cast<int>(state.range(0)), 0);
+    if (plan_of(text).error)
+        state.SkipWithError("the file does not import");
     const std::vector<double> fastest =
         fastest_in_turns(state, [] {}, [&] { benchmark::DoNotOptimize(plan_of(text)); },
                          [&] { benchmark::DoNotOptimize(count_tabs(text)); });
@@ -352,11 +388,29 @@ void BM_PlanAgainstTabScan(benchmark::State& state)
     state.counters["plan_per_scan"] = fastest[0] / fastest[1];
     state.counters["gpx_bytes"] = static_cast<double>(text.size());
 }
+
+// A file with no photos.
+void BM_PlanAgainstTabScan(benchmark::State& state)
+{
+    plan_against_tab_scan(state, gpx_text(static_cast<int>(state.range(0)), 0));
+}
 BENCHMARK(BM_PlanAgainstTabScan)
     ->Arg(typical_sightings)
     ->Arg(largest_sightings)
     ->UseManualTime()
     ->Unit(benchmark::kMicrosecond);
+
+// The same sightings with the phone's own fixes, without and with the
+// lines of its optional outputs.
+void BM_PhonePlanAgainstTabScan(benchmark::State& state)
+{
+    std::string text = gpx::header();
+    for (int n = 0; n < typical_sightings; ++n)
+        text += phone_sighting(n, state.range(0) != 0);
+    plan_against_tab_scan(state, text + gpx::track());
+}
+BENCHMARK(BM_PhonePlanAgainstTabScan)->ArgName("optional_lines")->Arg(0)->Arg(1)->UseManualTime()->Unit(
+    benchmark::kMicrosecond);
 
 }  // namespace
 
