@@ -120,6 +120,68 @@ INSTANTIATE_TEST_SUITE_P(
                      gpx::picture("a.jpgx") + gpx::linked("Photo", "b.jpgx") + gpx::waypoint("s") + commit,
                      "14/02/2014,51.5,-0.25,s,7,unset,unset,0,a.jpg,b.jpgx\r\n"}));
 
+// The phone app's optional outputs and languages, era by era: each row reads
+// as the same file without them would.
+INSTANTIATE_TEST_SUITE_P(
+    PhoneAppOutputs, NameDispatch,
+    ::testing::Values(
+        DispatchCase{"extensions at two and three tabs, 2013 to 2020",
+                     gpx::waypoint("Alpha", {.after_sat = gpx::extensions_2013}) +
+                         gpx::waypoint("record sighting", {.after_sat = gpx::extensions_2013}),
+                     "14/02/2014,51.5,-0.25,Alpha,7,unset,unset,0,none\r\n"},
+        DispatchCase{"HDOP, and extensions at four and five tabs with a barometer, since 2021",
+                     gpx::waypoint("Alpha", {.after_sat = gpx::hdop + gpx::extensions_2021}) +
+                         gpx::picture("p.jpg", {.after_sat = gpx::extensions_2021}) +
+                         gpx::waypoint("record sighting", {.after_sat = gpx::hdop + gpx::extensions_2021}),
+                     "14/02/2014,51.5,-0.25,Alpha,7,unset,unset,0,p.jpg\r\n"},
+        DispatchCase{"comments of one, two and three lines, with and without a space after the tabs",
+                     gpx::waypoint("Alpha", {.after_name = gpx::accuracy_comment}) +
+                         gpx::picture("p.jpg", {.after_name = gpx::compass_comment}) +
+                         gpx::linked("Foto", "q.jpg", {.after_name = gpx::accuracy_compass_comment}) +
+                         gpx::waypoint("record sighting", {.after_name = gpx::compass_comment}),
+                     "14/02/2014,51.5,-0.25,Alpha,7,unset,unset,0,p.jpg,q.jpg\r\n"},
+        DispatchCase{"fixes without an altitude",
+                     gpx::waypoint("Alpha", {.ele = std::nullopt}) + gpx::picture("p.jpg", {.ele = std::nullopt}) +
+                         gpx::linked("Foto", "q.jpg", {.ele = std::nullopt, .after_name = gpx::compass_comment}) +
+                         gpx::waypoint("record sighting", {.date = "2017-06-06", .ele = std::nullopt}),
+                     "06/06/2017,51.5,-0.25,Alpha,7,unset,unset,0,p.jpg,q.jpg\r\n"},
+        DispatchCase{"accuracies in names, in the phone's languages",
+                     gpx::waypoint("Alpha (12.0m)") + gpx::waypoint("Calf (3.0\xd0\xbc)") +
+                         gpx::waypoint("wetSkin (1.0E-4\xce\xbc)") + gpx::waypoint("12 (3.5\xd9\x85)") +
+                         gpx::waypoint("record sighting (3.7899999618530273\xd7\x9e\xd7\x98\xd7\xa8)"),
+                     "14/02/2014,51.5,-0.25,Alpha,7,Calf,wetSkin,12,none\r\n"},
+        DispatchCase{"accuracies in photo, recording and commit names; one name without",
+                     gpx::picture("p.jpg").replace(gpx::picture("p.jpg").find("Picture"), 7,
+                                                   "Picture (5.0\xe5\x85\xac\xe5\xb0\xba)") +
+                         gpx::linked("Photo (8.0\xe0\xb8\xa1)", "q.jpg") + gpx::waypoint("s") +
+                         gpx::waypoint("record sighting (2.0E12\xe0\xae\xae\xe0\xaf\x86\xe0\xae\x95\xe0\xae\xbe)"),
+                     "14/02/2014,51.5,-0.25,s,7,unset,unset,0,p.jpg,q.jpg\r\n"},
+        DispatchCase{"endings that are no accuracy of the app's stay",
+                     gpx::waypoint("Tree (5m)") + commit + gpx::waypoint("Alpha (12.0 m)") + commit +
+                         gpx::waypoint("Elk (1.0abcdefghi)") + commit + gpx::waypoint("Owl(1.0m)") + commit +
+                         gpx::waypoint("Bat (1.0m) (2.0m)") + commit,
+                     "14/02/2014,51.5,-0.25,Tree (5m),7,unset,unset,0,none\r\n"
+                     "14/02/2014,51.5,-0.25,Alpha (12.0 m),7,unset,unset,0,none\r\n"
+                     "14/02/2014,51.5,-0.25,Elk (1.0abcdefghi),7,unset,unset,0,none\r\n"
+                     "14/02/2014,51.5,-0.25,Owl(1.0m),7,unset,unset,0,none\r\n"
+                     "14/02/2014,51.5,-0.25,Bat (1.0m),7,unset,unset,0,none\r\n"},
+        DispatchCase{"a typed note's line breaks as spaces, then the name rules",
+                     gpx::waypoint("3\n") + gpx::waypoint("roe deer\nnear the gate\r\nby the\roak (4.0m)") + commit,
+                     "14/02/2014,51.5,-0.25,roe deer near the gate by the oak,7,unset,unset,3,none\r\n"},
+        DispatchCase{"Persian and Arabic digits in the date",
+                     gpx::waypoint("Alpha") +
+                         gpx::waypoint("record sighting", {.date = "\xdb\xb2\xdb\xb0\xdb\xb1\xdb\xb7-\xdb\xb0"
+                                                                   "\xdb\xb6-\xdb\xb0\xdb\xb9"}) +
+                         gpx::waypoint("Beta") +
+                         gpx::waypoint("record sighting", {.date = "\xd9\xa2\xd9\xa0\xd9\xa1\xd9\xa9-\xd9\xa1"
+                                                                   "\xd9\xa2-\xd9\xa3\xd9\xa1"}),
+                     "09/06/2017,51.5,-0.25,Alpha,7,unset,unset,0,none\r\n"
+                     "31/12/2019,51.5,-0.25,Beta,7,unset,unset,0,none\r\n"},
+        DispatchCase{"links URL-encoded by the app, decoded once",
+                     gpx::picture("%DB%B2%db%b0+1.jpg") + gpx::linked("Foto", "a+b%2541%zz%4.3gpp") + gpx::waypoint("s") +
+                         commit,
+                     "14/02/2014,51.5,-0.25,s,7,unset,unset,0,\xdb\xb2\xdb\xb0 1.jpg,a b%41%zz%4.3gpp\r\n"}));
+
 TEST(WaypointParser, NothingAfterTheTrackIsRead)
 {
     const ImportPlan plan =
@@ -218,11 +280,6 @@ const std::string switch_off =
     " is switched on, and this program cannot read it. Switch off the accuracy output in the phone app's settings "
     "(the accuracy, compass and barometer outputs must all be off), then export the track again.";
 
-// The waypoint the phone app writes with its accuracy and compass outputs on.
-const std::string compass_waypoint = gpx::waypoint_start("Punto", {}) +
-                                     "\t\t<sat>0</sat>\n\t\t<hdop>6.0</hdop>\n\t\t\t\t<extensions>\n"
-                                     "\t\t\t\t\t<compass>204.0</compass>\n\t\t\t\t</extensions>\n\t</wpt>\n";
-
 INSTANTIATE_TEST_SUITE_P(
     Faults, FaultSentence,
     ::testing::Values(
@@ -230,27 +287,22 @@ INSTANTIATE_TEST_SUITE_P(
                      ErrorKind::IndexOutOfRange,
                      "Line 9 should start a waypoint (<wpt lat=\"..\" lon=\"..\">) or the track (<trk>) but holds "
                      "\"metadata>\"."},
-        SentenceCase{"a compass comment where the integer element stands",
-                     gpx::header() + gpx::waypoint_start("a", {}) + "\t\t<cmt>compass: 204.0</cmt>\n" + gpx::track(),
-                     ErrorKind::TypeMismatch,
-                     "Line 7 should give a whole number from -32768 to 32767 in an element such as <sat>..</sat> but "
-                     "holds \"<cmt>compass: 204.0</cmt>\". The phone app writes that only when its compass or "
-                     "accuracy output is switched on, and this program cannot read it. Switch off the compass or "
-                     "accuracy output in the phone app's settings (the accuracy, compass and barometer outputs must "
-                     "all be off), then export the track again."},
-        SentenceCase{"accuracy and compass elements after the integer element",
-                     gpx::header() + gpx::metadata() + compass_waypoint + gpx::track(), ErrorKind::Overflow,
-                     "Line 13 should start a waypoint (<wpt lat=\"..\" lon=\"..\">) or the track (<trk>) but holds "
-                     "a line indented deeper than a waypoint's elements. The waypoint holds \"<hdop>6.0</hdop>\", "
-                     "which the phone app writes only when its accuracy output" +
+        SentenceCase{"an optional output's element where a waypoint should start",
+                     gpx::header() + gpx::waypoint("a") + "\t<hdop>6.0</hdop>\n" + gpx::track(),
+                     ErrorKind::IndexOutOfRange,
+                     "Line 9 should start a waypoint (<wpt lat=\"..\" lon=\"..\">) or the track (<trk>) but holds "
+                     "\"hdop>6.0</hdop>\". The phone app writes that only when its accuracy output" +
                          switch_off},
-        SentenceCase{"a name the accuracy output extended",
+        SentenceCase{"a comment the file ends in",
+                     gpx::header() + gpx::waypoint_start("a", {}) + "\t\t<cmt><![CDATA[compass: 1\n\t\t\t",
+                     ErrorKind::InvalidArgument,
+                     "Line 8 should give a whole number from -32768 to 32767 in an element such as <sat>..</sat> but "
+                     "holds nothing: the file ends there."},
+        SentenceCase{"a fault after a name the accuracy output extended names no setting",
                      gpx::header() + gpx::waypoint("Alpha (12.0m)", {.sat = "x"}) + gpx::track(),
                      ErrorKind::TypeMismatch,
                      "Line 7 should give a whole number from -32768 to 32767 in an element such as <sat>..</sat> but "
-                     "holds \"<sat>x</sat>\". The waypoint holds \"Alpha (12.0m)\", which the phone app writes "
-                     "only when its accuracy output" +
-                         switch_off},
+                     "holds \"<sat>x</sat>\"."},
         SentenceCase{"a long text is cut", gpx::header() + gpx::waypoint("a", {.date = std::string(50, '9')}),
                      ErrorKind::TypeMismatch,
                      "Line 5 should give the waypoint's date and time (<time>yyyy-mm-ddThh:mm:ssZ</time>) but holds "

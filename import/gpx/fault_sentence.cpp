@@ -1,7 +1,6 @@
 #include "import/gpx/fault_sentence.h"
 
 #include <algorithm>
-#include <cctype>
 
 namespace survey {
 
@@ -38,24 +37,6 @@ std::optional<std::string_view> setting_behind_element(std::string_view chunk)
             return element.setting;
     }
     return std::nullopt;
-}
-
-bool ends_in_accuracy(std::string_view name)
-{
-    // " (" digits, optionally "." and digits, then "m)".
-    if (!name.ends_with("m)"))
-        return false;
-    name.remove_suffix(2);
-    const std::size_t open = name.rfind(" (");
-    if (open == std::string_view::npos)
-        return false;
-    const std::string_view number = name.substr(open + 2);
-    const std::size_t dot = number.find('.');
-    const auto digits = [](std::string_view text) {
-        return !text.empty() && std::all_of(text.begin(), text.end(), [](unsigned char c) { return std::isdigit(c); });
-    };
-    return dot == std::string_view::npos ? digits(number)
-                                         : digits(number.substr(0, dot)) && digits(number.substr(dot + 1));
 }
 
 std::string shortened(std::string_view text)

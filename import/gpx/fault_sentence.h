@@ -18,23 +18,6 @@ struct SettingTrace {
 // The setting behind a chunk such as "<hdop>6.0</hdop>", or none.
 std::optional<std::string_view> setting_behind_element(std::string_view chunk);
 
-// Whether a chunk may be such an element: asked of every chunk, so it looks
-// at two letters; the elements are <hdop>, <cmt> and <extensions>, the
-// chunk reader may have eaten their "<", and every waypoint has an <ele>.
-inline bool may_be_setting_element(std::string_view chunk)
-{
-    if (chunk.starts_with('<'))
-        chunk.remove_prefix(1);
-    if (chunk.size() < 2)
-        return false;
-    const char first = chunk[0];
-    const char second = chunk[1];
-    return (first == 'h' && second == 'd') || (first == 'c' && second == 'm') || (first == 'e' && second == 'x');
-}
-
-// True for a waypoint name the accuracy output has extended, such as "Alpha (12.0m)".
-bool ends_in_accuracy(std::string_view name);
-
 // The text as one short line: line breaks and tabs become spaces, and a long
 // text is cut with "...".
 std::string shortened(std::string_view text);

@@ -2,8 +2,10 @@
 
 #include "import/gpx/chunk_reader.h"
 #include "import/gpx/fault_sentence.h"
+#include "import/gpx/phone_text.h"
 #include "import/gpx/survey_record.h"
 #include "import/gpx/text_conversion.h"
+#include "import/gpx/waypoint_chunks.h"
 
 #include <limits>
 #include <optional>
@@ -44,6 +46,30 @@ struct Fix {
     CalendarDate date;
 };
 
+// The layout's own text around each value cut from a chunk.
+constexpr std::string_view lat_opening = "lat=\"";
+constexpr std::string_view lat_closing = "\"";
+constexpr std::string_view lon_opening = "lon=\"";
+constexpr std::string_view lon_closing = "\">\n";
+constexpr std::string_view time_opening = "<time>";
+constexpr std::ptrdiff_t date_length = 10;  // yyyy-mm-dd, the time of day left out
+constexpr std::string_view name_opening = "<name><![CDATA[";
+// An integer element's tag is taken to be five characters long, as <sat> is.
+constexpr std::string_view integer_opening = "<sat>";
+constexpr std::string_view link_opening = "<link href=\"";
+constexpr std::string_view picture_photo_end = "jpg";
+
+std::ptrdiff_t length_of(std::string_view text)
+{
+    return static_cast<std::ptrdiff_t>(text.size());
+}
+
+// The 1-based position just past `opening`, where its value starts.
+constexpr std::ptrdiff_t after(std::string_view opening)
+{
+    return static_cast<std::ptrdiff_t>(opening.size()) + 1;
+}
+
 // What each chunk should hold, for the sentence of a fault met there.
 constexpr const char* waypoint_start = "start a waypoint (<wpt lat=\"..\" lon=\"..\">) or the track (<trk>)";
 constexpr const char* elevation = "give the waypoint's elevation (<ele>..</ele>)";
@@ -67,19 +93,6 @@ void step_up(std::int16_t& count, const char* why)
     ++count;
 }
 
-std::ptrdiff_t length_of(std::string_view text)
-{
-    return static_cast<std::ptrdiff_t>(text.size());
-}
-
-// Two library searches: find_first_of makes one for every byte of the name,
-// and std::any_of's unrolled loop jumps into a short name's last bytes at a
-// cost above the bytes themselves.
-bool holds_line_break(std::string_view name)
-{
-    return name.find('\n') != std::string_view::npos || name.find('\r') != std::string_view::npos;
-}
-
 // The <metadata> line, "<" eaten, with nothing after it but the line end. A
 // chunk with more, such as "metadata> lat=.. lon=..>", reads as a waypoint's
 // first line and always has, so it must go on doing so.
@@ -97,7 +110,7 @@ struct SeenSetting {
 
 class WaypointParser {
 public:
-    explicit WaypointParser(ByteStream& gpx) : gpx_(gpx), chunks_(gpx) {}
+    explicit WaypointParser(ByteStream& gpx) : chunks_(gpx) {}
 
     ImportPlan run()
     {
@@ -131,7 +144,7 @@ private:
     bool file_ended()
     {
         try {
-            return gpx_.at_end();
+            return chunks_.at_end();
         } catch (const RuntimeError&) {
             return false;
         }
@@ -144,13 +157,13 @@ private:
         for (;;) {
             // The phone app always ends the waypoints with the track line, so
             // a file that ends first was cut off, and its last sighting may be too.
-            if (gpx_.at_end())
-                throw RuntimeError::at_gpx_line(ErrorKind::InputPastEndOfFile, gpx_.line())
-                    .with_detail(cut_off_sentence(gpx_.line()));
+            if (chunks_.at_end())
+                throw RuntimeError::at_gpx_line(ErrorKind::InputPastEndOfFile, chunks_.line())
+                    .with_detail(cut_off_sentence(chunks_.line()));
             // The first chunk is the XML declaration and root tag, never looked at.
             if (chunk_no == 0) {
-                chunk_line_ = gpx_.line();
-                chunks_.skip_a_line();
+                chunk_line_ = chunks_.line();
+                chunks_.skip();
             } else {
                 next_chunk(waypoint_start);
             }
@@ -172,7 +185,7 @@ private:
     // holds nothing a sighting needs; its chunks are not counted.
     void skip_metadata()
     {
-        while (!chunk_.starts_with("/metadata>") && !gpx_.at_end())
+        while (!chunk_.starts_with("/metadata>") && !chunks_.at_end())
             next_chunk(not_looked_at);
     }
 
@@ -186,10 +199,10 @@ private:
         // The fifth chunk is read before the name rules: a link makes a photo
         // or sound waypoint whatever the phone's language named it, and a name
         // rule takes this chunk as its integer element.
-        next_chunk(integer_element);
+        next_body_chunk(integer_element);
         if (name == "Picture") {
             read_link(photo_in_picture_link());
-        } else if (chunk_.starts_with("<link href=\"")) {
+        } else if (chunk_.starts_with(link_opening)) {
             read_link(file_in_link());
         } else if (is_numeric(name)) {
             sighting_.tally = tally_from(name, name_line);
@@ -208,36 +221,37 @@ private:
         }
     }
 
-    // The position from the <wpt> line, the elevation line skipped, and the
-    // date from the <time> line.
+    // The position from the <wpt> line, the elevation line skipped where
+    // the fix had one, and the date from the <time> line.
     void read_fix()
     {
         fix_.wpt_line.assign(chunk_);
         const SpacePieces wpt(fix_.wpt_line);
-        const std::string_view lat = wpt.token(1);
-        fix_.latitude = mid(lat, 6, length_of(lat) - 6);
+        fix_.latitude = value_between(wpt.token(1), lat_opening, lat_closing);
         check_double(fix_.latitude);
-        const std::string_view lon = wpt.token(2);
-        fix_.longitude = mid(lon, 6, length_of(lon) - 8);
+        fix_.longitude = value_between(wpt.token(2), lon_opening, lon_closing);
         check_double(fix_.longitude);
-        next_chunk(elevation);
-        check_pieces(chunk_);
-        next_chunk(time_of_fix);
-        fix_.date = text_to_date(mid(SpacePieces(chunk_).token(0), 7, 10));
+        next_body_chunk(elevation);
+        if (chunk_.starts_with(time_opening)) {
+            expected_ = time_of_fix;
+        } else {
+            check_pieces(chunk_);
+            next_body_chunk(time_of_fix);
+        }
+        const std::string_view time = with_latin_digits(chunk_, time_text_);
+        fix_.date = text_to_date(mid(SpacePieces(time).token(0), after(time_opening), date_length));
+    }
+
+    static std::string_view value_between(std::string_view token, std::string_view opening, std::string_view closing)
+    {
+        return mid(token, after(opening), length_of(token) - length_of(opening) - length_of(closing));
     }
 
     void read_name()
     {
-        next_chunk(name_element);
-        name_.assign(mid(chunk_, 16, instr(chunk_, "]") - 16));
-        // A line break inside a name would split its survey record in two.
-        if (holds_line_break(name_))
-            throw RuntimeError(ErrorKind::InvalidArgument)
-                .with_detail("The waypoint name on line " + std::to_string(chunk_line_) +
-                             " holds a line break, which would split its survey line in two: rename the waypoint "
-                             "on the phone and export the track again.");
-        if (ends_in_accuracy(name_))
-            seen_setting_ = SeenSetting{{name_, "accuracy output"}, waypoint_no_};
+        next_body_chunk(name_element);
+        name_.assign(mid(chunk_, after(name_opening), instr(chunk_, "]") - after(name_opening)));
+        tidy_waypoint_name(name_);
     }
 
     std::int16_t tally_from(std::string_view name, int name_line)
@@ -256,27 +270,29 @@ private:
     // five-character tag, already read; then the closing </wpt> line.
     std::int16_t finish_waypoint()
     {
-        const std::int16_t value = text_to_int16(mid(chunk_, 6, instr(chunk_, "</") - 6));
-        next_chunk(not_looked_at);
+        const std::int16_t value =
+            text_to_int16(mid(chunk_, after(integer_opening), instr(chunk_, "</") - after(integer_opening)));
+        next_body_chunk(not_looked_at);
         return value;
     }
 
-    // A "Picture" link, <link href="p1.jpg">: the name runs up to its first "jpg".
+    // A "Picture" link, <link href="p1.jpg">: the name runs up to its first
+    // "jpg". Names are URL-encoded by the app, as in every link.
     std::string photo_in_picture_link()
     {
         expected_ = photo_link;
-        return std::string(mid(chunk_, 13, instr(chunk_, "jpg") - 10));
+        const std::ptrdiff_t photo_end = instr(chunk_, picture_photo_end) + length_of(picture_photo_end);
+        return url_decoded(mid(chunk_, after(link_opening), photo_end - after(link_opening)));
     }
 
     // Any other link, <link href="2017-11-27_14-58-15.3gpp">: the name runs up to the next quote.
     std::string file_in_link()
     {
         expected_ = media_link;
-        const std::size_t after_quote = 12;
-        const std::size_t quote = chunk_.find('"', after_quote);
+        const std::size_t quote = chunk_.find('"', link_opening.size());
         if (quote == std::string_view::npos)
             throw RuntimeError(ErrorKind::InvalidArgument);
-        return std::string(chunk_.substr(after_quote, quote - after_quote));
+        return url_decoded(chunk_.substr(link_opening.size(), quote - link_opening.size()));
     }
 
     // The link chunk just read, then its nested <text> line (an empty chunk
@@ -286,8 +302,8 @@ private:
     {
         const int link_line = chunk_line_;
         for (int skipped = 0; skipped < 3; ++skipped)
-            next_chunk(not_looked_at);
-        next_chunk(integer_element);
+            next_body_chunk(not_looked_at);
+        next_body_chunk(integer_element);
         finish_waypoint();
         plan_.photo_moves.push_back({file, link_line});
         if (!sighting_.photos.empty())
@@ -306,15 +322,26 @@ private:
         step_up(plan_.record_count, too_many_sightings);
     }
 
+    // A chunk outside a waypoint's body: where one starts, or the metadata's.
     void next_chunk(const char* expected)
     {
-        expected_ = expected;
-        chunk_line_ = gpx_.line();
-        chunk_ = chunks_.read_a_line();
-        if (!may_be_setting_element(chunk_))
+        take(chunks_.next(), expected);
+        if (!may_open_optional_element(chunk_))
             return;
         if (const auto setting = setting_behind_element(chunk_))
             seen_setting_ = SeenSetting{{std::string(chunk_), *setting}, waypoint_no_};
+    }
+
+    void next_body_chunk(const char* expected)
+    {
+        take(chunks_.next_in_body(), expected);
+    }
+
+    void take(std::string_view chunk, const char* expected)
+    {
+        expected_ = expected;
+        chunk_line_ = chunks_.line_read();
+        chunk_ = chunk;
     }
 
     // An element of a setting this program does not read, in this waypoint
@@ -326,14 +353,15 @@ private:
         return nullptr;
     }
 
-    ByteStream& gpx_;
-    ChunkReader chunks_;
+    WaypointChunks chunks_;
     // The chunk last read, valid until the next read.
     std::string_view chunk_;
     int chunk_line_ = 0;
     const char* expected_ = waypoint_start;
     Fix fix_{};
     std::string name_;
+    // The time chunk with Latin digits, where the phone wrote others.
+    std::string time_text_;
     SightingState sighting_;
     int waypoint_no_ = 0;
     std::optional<SeenSetting> seen_setting_;
