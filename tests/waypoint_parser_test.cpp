@@ -276,10 +276,6 @@ TEST_P(FaultSentence, SaysWhatWasExpectedWhatWasFoundAndWhatToDo)
     EXPECT_EQ(plan.error->detail(), GetParam().detail) << GetParam().what;
 }
 
-const std::string switch_off =
-    " is switched on, and this program cannot read it. Switch off the accuracy output in the phone app's settings "
-    "(the accuracy, compass and barometer outputs must all be off), then export the track again.";
-
 INSTANTIATE_TEST_SUITE_P(
     Faults, FaultSentence,
     ::testing::Values(
@@ -291,8 +287,13 @@ INSTANTIATE_TEST_SUITE_P(
                      gpx::header() + gpx::waypoint("a") + "\t<hdop>6.0</hdop>\n" + gpx::track(),
                      ErrorKind::IndexOutOfRange,
                      "Line 9 should start a waypoint (<wpt lat=\"..\" lon=\"..\">) or the track (<trk>) but holds "
-                     "\"hdop>6.0</hdop>\". The phone app writes that only when its accuracy output" +
-                         switch_off},
+                     "\"hdop>6.0</hdop>\"."},
+        SentenceCase{"a run of tabs longer than any indentation is no optional element's",
+                     gpx::header() + gpx::waypoint_start("a", {}) + "\t\t<sat>7</sat>" + std::string(20, '\t') +
+                         "<hdop>6.0</hdop>\n\t</wpt>\n" + gpx::track(),
+                     ErrorKind::Overflow,
+                     "Line 7 should start a waypoint (<wpt lat=\"..\" lon=\"..\">) or the track (<trk>) but holds "
+                     "a line indented deeper than a waypoint's elements."},
         SentenceCase{"a comment the file ends in",
                      gpx::header() + gpx::waypoint_start("a", {}) + "\t\t<cmt><![CDATA[compass: 1\n\t\t\t",
                      ErrorKind::InvalidArgument,

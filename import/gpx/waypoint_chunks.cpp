@@ -40,6 +40,10 @@ LastChunkTest element_set_aside(std::string_view chunk)
     }
 }
 
+// The phone app indents an element five tabs deep at most, which makes two
+// empty chunks before it.
+constexpr std::size_t longest_indentation_run = 4;
+
 }  // namespace
 
 std::string_view WaypointChunks::next()
@@ -81,7 +85,7 @@ bool WaypointChunks::set_aside(std::string_view chunk)
 bool WaypointChunks::empty_chunks_set_aside()
 {
     const int empty_line = line_read_;
-    while (!gpx_.at_end()) {
+    while (pending_.size() < longest_indentation_run && !gpx_.at_end()) {
         const std::string_view chunk = read_from_file();
         if (!chunk.empty() && element_set_aside(chunk)) {
             pending_.clear();

@@ -17,14 +17,6 @@ inline bool may_begin_optional_tag(char first, char second)
     return (first == 'c' && second == 'm') || (first == 'h' && second == 'd') || (first == 'e' && second == 'x');
 }
 
-// Whether a chunk may open such an element, its "<" perhaps eaten by a tab.
-inline bool may_open_optional_element(std::string_view chunk)
-{
-    if (chunk.starts_with('<'))
-        chunk.remove_prefix(1);
-    return chunk.size() >= 2 && may_begin_optional_tag(chunk[0], chunk[1]);
-}
-
 // The chunks the waypoint reader reads. Inside a waypoint's body it sets
 // aside the elements the phone app writes only under its optional outputs,
 // wherever they stand: a comment (<cmt> through the chunk holding </cmt>),
@@ -81,7 +73,9 @@ private:
     // After an empty chunk read in a body: whether the empty chunks from it
     // stand before an element set aside, which is then moved past; if not,
     // those after the first, and the chunk after them, are kept for the
-    // next reads, and the first is the chunk last read again.
+    // next reads, and the first is the chunk last read again. A longer run
+    // of empty chunks than any indentation makes is no element's, and is
+    // looked at no further, so that memory stays bounded whatever the file.
     bool empty_chunks_set_aside();
 
     ByteStream& gpx_;

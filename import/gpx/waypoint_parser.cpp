@@ -8,7 +8,6 @@
 #include "import/gpx/waypoint_chunks.h"
 
 #include <limits>
-#include <optional>
 #include <utility>
 
 namespace survey {
@@ -102,12 +101,6 @@ bool opens_metadata(std::string_view chunk)
     return chunk.starts_with(tag) && chunk.find_first_not_of(" \r\n", tag.size()) == std::string_view::npos;
 }
 
-// A setting-only element seen, and the waypoint it was seen in.
-struct SeenSetting {
-    SettingTrace trace;
-    int waypoint_no;
-};
-
 class WaypointParser {
 public:
     explicit WaypointParser(ByteStream& gpx) : chunks_(gpx) {}
@@ -136,7 +129,7 @@ private:
         // file's end may read over.
         const std::string found(chunk_);
         const bool at_end = file_ended();
-        return at.with_detail(fault_sentence(chunk_line_, expected_, found, at_end, setting_nearby()));
+        return at.with_detail(fault_sentence(chunk_line_, expected_, found, at_end));
     }
 
     // Whether the file has ended, asked while a fault is being explained: a
@@ -191,7 +184,6 @@ private:
 
     void read_waypoint()
     {
-        ++waypoint_no_;
         read_fix();
         read_name();
         const std::string_view name = name_;
@@ -326,10 +318,6 @@ private:
     void next_chunk(const char* expected)
     {
         take(chunks_.next(), expected);
-        if (!may_open_optional_element(chunk_))
-            return;
-        if (const auto setting = setting_behind_element(chunk_))
-            seen_setting_ = SeenSetting{{std::string(chunk_), *setting}, waypoint_no_};
     }
 
     void next_body_chunk(const char* expected)
@@ -344,15 +332,6 @@ private:
         chunk_ = chunk;
     }
 
-    // An element of a setting this program does not read, in this waypoint
-    // or the one before, is the likely cause of a fault here.
-    const SettingTrace* setting_nearby() const
-    {
-        if (seen_setting_ && waypoint_no_ - seen_setting_->waypoint_no <= 1)
-            return &seen_setting_->trace;
-        return nullptr;
-    }
-
     WaypointChunks chunks_;
     // The chunk last read, valid until the next read.
     std::string_view chunk_;
@@ -363,8 +342,6 @@ private:
     // The time chunk with Latin digits, where the phone wrote others.
     std::string time_text_;
     SightingState sighting_;
-    int waypoint_no_ = 0;
-    std::optional<SeenSetting> seen_setting_;
     ImportPlan plan_;
 };
 
