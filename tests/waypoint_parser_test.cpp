@@ -218,6 +218,9 @@ const std::string switch_off =
     " is switched on, and this program cannot read it. Switch off the accuracy output in the phone app's settings "
     "(the accuracy, compass and barometer outputs must all be off), then export the track again.";
 
+const std::string choose_the_gpx =
+    "Choose the track's GPX file, whose name ends in .gpx, in the folder copied from the phone.";
+
 // The waypoint the phone app writes with its accuracy and compass outputs on.
 const std::string compass_waypoint = gpx::waypoint_start("Punto", {}) +
                                      "\t\t<sat>0</sat>\n\t\t<hdop>6.0</hdop>\n\t\t\t\t<extensions>\n"
@@ -267,6 +270,25 @@ INSTANTIATE_TEST_SUITE_P(
         SentenceCase{"a cut-off file", gpx::header() + gpx::waypoint("a"), ErrorKind::InputPastEndOfFile,
                      "The file ends at line 9 before its track (<trk>), which the phone app always writes after the "
                      "waypoints: was the copy from the phone complete? Copy the file from the phone again and import "
-                     "that copy."}));
+                     "that copy."},
+        // A file chosen by mistake: its fault as read, and what it is instead.
+        SentenceCase{"a JPEG photo", std::string("\xFF\xD8\xFF\xE0\0\x10JFIF\0\x01\x01\0\0\x01\0\x01\0\0", 20),
+                     ErrorKind::IndexOutOfRange, "This is not a GPX file from the phone: it looks like a JPEG photo. " +
+                                                     choose_the_gpx},
+        SentenceCase{"a voice recording", std::string("\0\0\0\x18" "ftyp3gp4\0\0\0\0isom3gp4\0\0\0\x08wide", 32),
+                     ErrorKind::Overflow, "This is not a GPX file from the phone: it looks like a voice "
+                                                     "recording. " + choose_the_gpx},
+        SentenceCase{"a ZIP", std::string("PK\x03\x04\x14\0\0\0\x08\0track.gpx", 19), ErrorKind::Overflow,
+                     "This is not a GPX file from the phone: it looks like a ZIP archive. Unpack it and choose the GPX "
+                     "file it holds, whose name ends in .gpx."},
+        SentenceCase{"a table with a byte-order mark", "\xEF\xBB\xBF  date,lat,lon\r\n14/02/2014,51.5,-0.25\r\n",
+                     ErrorKind::InputPastEndOfFile,
+                     "This is not a GPX file from the phone: a GPX file starts with \"<\", and this one does not. " +
+                         choose_the_gpx},
+        SentenceCase{"a GPX file with a byte-order mark keeps its fault's sentence",
+                     "\xEF\xBB\xBF " + gpx::header() + gpx::waypoint("a", {.sat = "x"}) + gpx::track(),
+                     ErrorKind::TypeMismatch,
+                     "Line 7 should give a whole number from -32768 to 32767 in an element such as <sat>..</sat> but "
+                     "holds \"<sat>x</sat>\"."}));
 
 }  // namespace
