@@ -1,4 +1,5 @@
 #include "ui/system_import_core.h"
+#include "ui/win32/open_file_dialog.h"
 #include "ui/win32/pixel_layout.h"
 #include "ui/win32/program_folder.h"
 #include "ui/win32/wide_text.h"
@@ -60,6 +61,12 @@ TEST(PixelLayout, TakesTwipsAtTheScreensDotsPerInch)
     const SIZE client = to_pixels(form1_design::client_width, form1_design::client_height, 96, 1.0);
     EXPECT_EQ(client.cx, 941);
     EXPECT_EQ(client.cy, 202);
+}
+
+TEST(OpenFileDialog, OffersGpxFilesFirstThenEveryFile)
+{
+    const wchar_t expected[] = L"GPX files (*.gpx)\0*.gpx\0All files (*.*)\0*.*\0";
+    EXPECT_EQ(dialog_filters(), std::wstring(expected, std::size(expected)));
 }
 
 TEST(ProgramFolder, IsTheExecutablesFolderWithoutATrailingSeparator)
