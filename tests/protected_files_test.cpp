@@ -92,13 +92,21 @@ struct ProtectedCase {
     fs::perms phone_perms;
     ErrorKind kind;
     std::string path;  // below the fixture's root
+    std::string sentence;  // what the sentence says to do, "" where it has none
+};
+
+// The kind, path and sentence of an error, as a child reports it.
+struct Reported {
+    ErrorKind kind;
+    std::string path;
+    std::string detail;
 };
 
 class Protected : public ProtectedFiles, public ::testing::WithParamInterface<ProtectedCase> {
 protected:
-    // The error's kind and path as the import reports it to a user without
-    // root's rights; nothing when it succeeds.
-    std::optional<std::pair<ErrorKind, std::string>> import_unprivileged(const fs::path& gpx)
+    // The error as the import reports it to a user without root's rights;
+    // nothing when it succeeds.
+    std::optional<Reported> import_unprivileged(const fs::path& gpx)
     {
         int channel[2];
         if (::pipe(channel) != 0)
@@ -110,7 +118,7 @@ protected:
                                                        ::setuid(65534) == 0);
             std::string report = dropped ? "ok" : "cannot drop root";
             if (const auto error = dropped ? import(gpx) : std::nullopt)
-                report = std::to_string(static_cast<int>(error->kind())) + " " + error->path();
+                report = std::to_string(static_cast<int>(error->kind())) + " " + error->path() + "\n" + error->detail();
             const bool sent = ::write(channel[1], report.data(), report.size()) == static_cast<ssize_t>(report.size());
             ::_exit(sent ? 0 : 1);
         }
@@ -123,9 +131,11 @@ protected:
         if (report == "ok")
             return std::nullopt;
         const std::size_t space = report.find(' ');
-        if (space == std::string::npos)
+        const std::size_t line_end = report.find('\n');
+        if (space == std::string::npos || line_end == std::string::npos)
             throw std::runtime_error("the child said: " + report);
-        return std::pair(static_cast<ErrorKind>(std::stoi(report.substr(0, space))), report.substr(space + 1));
+        return Reported{static_cast<ErrorKind>(std::stoi(report.substr(0, space))),
+                        report.substr(space + 1, line_end - space - 1), report.substr(line_end + 1)};
     }
 };
 
@@ -143,8 +153,9 @@ TEST_P(Protected, RefusedNamingWhatRefusedAndNothingChanges)
 
     const auto error = import_unprivileged(gpx);
     ASSERT_TRUE(error) << protection.what;
-    EXPECT_EQ(error->first, protection.kind) << protection.what;
-    EXPECT_EQ(error->second, (app().parent_path() / protection.path).string()) << protection.what;
+    EXPECT_EQ(error->kind, protection.kind) << protection.what;
+    EXPECT_EQ(error->path, (app().parent_path() / protection.path).string()) << protection.what;
+    EXPECT_NE(error->detail.find(protection.sentence), std::string::npos) << protection.what << ": " << error->detail;
     EXPECT_EQ(everything(), before) << protection.what;
 }
 
@@ -154,9 +165,12 @@ constexpr fs::perms read_and_enter = read_only | fs::perms::owner_exec | fs::per
 INSTANTIATE_TEST_SUITE_P(
     Permissions, Protected,
     ::testing::Values(ProtectedCase{"read-only survey", read_only, fs::perms::all, ErrorKind::PermissionDenied,
-                                    "app/survey.csv"},
+                                    "app/survey.csv",
+                                    "survey.csv is read-only, or your account may not change it: clear \"Read-only\" "
+                                    "in the file's properties, or ask whoever looks after this computer for "
+                                    "permission to write it; then import again."},
                       ProtectedCase{"write-protected GPX folder", fs::perms::all, read_and_enter,
-                                    ErrorKind::PermissionDenied, "phone"}));
+                                    ErrorKind::PermissionDenied, "phone", ""}));
 
 // A phone folder on another file system: each photo is copied, synced, and
 // its source removed only once the whole import has taken effect.
@@ -255,6 +269,26 @@ TEST_F(ProtectedFiles, ANewPhotoUnderACopiedOnesInodeOnACardStays)
     EXPECT_EQ(survey::recover_interrupted_import(app().string()).outcome, survey::RecoveryOutcome::Completed);
     EXPECT_EQ(read_file(photo), "another photo");
     EXPECT_EQ(read_file(app() / "photosound" / "p1.jpg"), "JPEG of p1.jpg");
+}
+
+// A photo another program holds open, as Windows refuses its move: the
+// error names the photo where it is, not where it was going.
+class PhotoHeldOpen : public testing_support::FailingEffects {
+public:
+    int rename_without_replacing(const std::string& from, const std::string& to) override
+    {
+        return from.ends_with("p1.jpg") ? EBUSY : FailingEffects::rename_without_replacing(from, to);
+    }
+};
+
+TEST_F(ProtectedFiles, APhotoHeldOpenIsNamedWhereItIs)
+{
+    put_photos({"p1.jpg"});
+    PhotoHeldOpen holding;
+    const auto error = import(put_gpx(one_photo_sighting), holding);
+    ASSERT_TRUE(error);
+    EXPECT_EQ(error->path(), (phone() / "p1.jpg").string());
+    EXPECT_EQ(error->detail(), "Another program has this photo open, perhaps a photo viewer: close it there first.");
 }
 
 // Every rename fails, the undo's too: the message names the file left

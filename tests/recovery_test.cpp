@@ -144,13 +144,13 @@ TEST_P(NeverGuesses, RefusesKeepingEveryFileAndTheJournal)
     interference.make(root);
     const auto interfered = everything();
 
-    FailingLook looks(interference.failing_look.empty() ? "" : (root / interference.failing_look).string());
+    FailingLook looks(interference.failing_look.empty() ? "" : (root / interference.failing_look).make_preferred().string());
     try {
         survey::recover_interrupted_import(looks, app().string());
         ADD_FAILURE() << interference.what << ": the start decided";
     } catch (const survey::RuntimeError& error) {
         EXPECT_EQ(error.kind(), interference.kind) << interference.what << ": " << error.what();
-        EXPECT_EQ(error.path(), (root / interference.path).string()) << interference.what;
+        EXPECT_EQ(error.path(), (root / interference.path).make_preferred().string()) << interference.what;
     }
     EXPECT_EQ(everything(), interfered) << interference.what;
     if (!interference.mendable)
@@ -449,7 +449,7 @@ TEST_F(Recovery, AnArchiveLeavesAFileWhoseImportItsStartUndid)
 // there is of it (a replace cut short on FAT): it is kept, and named.
 TEST_F(Recovery, AStagedSurveyIsKeptWhileTheSurveyFileIsGone)
 {
-    const std::string staged = app().string() + "/survey.csv.gpx-survey-import.tmp";
+    const std::string staged = (app() / "survey.csv.gpx-survey-import.tmp").string();
     write_file(staged, "new survey");
     try {
         survey::recover_interrupted_import(app().string());

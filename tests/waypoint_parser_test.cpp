@@ -276,6 +276,9 @@ TEST_P(FaultSentence, SaysWhatWasExpectedWhatWasFoundAndWhatToDo)
     EXPECT_EQ(plan.error->detail(), GetParam().detail) << GetParam().what;
 }
 
+const std::string choose_the_gpx =
+    "Choose the track's GPX file, whose name ends in .gpx, in the folder copied from the phone.";
+
 INSTANTIATE_TEST_SUITE_P(
     Faults, FaultSentence,
     ::testing::Values(
@@ -320,6 +323,25 @@ INSTANTIATE_TEST_SUITE_P(
         SentenceCase{"a cut-off file", gpx::header() + gpx::waypoint("a"), ErrorKind::InputPastEndOfFile,
                      "The file ends at line 9 before its track (<trk>), which the phone app always writes after the "
                      "waypoints: was the copy from the phone complete? Copy the file from the phone again and import "
-                     "that copy."}));
+                     "that copy."},
+        // A file chosen by mistake: its fault as read, and what it is instead.
+        SentenceCase{"a JPEG photo", std::string("\xFF\xD8\xFF\xE0\0\x10JFIF\0\x01\x01\0\0\x01\0\x01\0\0", 20),
+                     ErrorKind::IndexOutOfRange, "This is not a GPX file from the phone: it looks like a JPEG photo. " +
+                                                     choose_the_gpx},
+        SentenceCase{"a voice recording", std::string("\0\0\0\x18" "ftyp3gp4\0\0\0\0isom3gp4\0\0\0\x08wide", 32),
+                     ErrorKind::Overflow, "This is not a GPX file from the phone: it looks like a voice "
+                                                     "recording. " + choose_the_gpx},
+        SentenceCase{"a ZIP", std::string("PK\x03\x04\x14\0\0\0\x08\0track.gpx", 19), ErrorKind::Overflow,
+                     "This is not a GPX file from the phone: it looks like a ZIP archive. Unpack it and choose the GPX "
+                     "file it holds, whose name ends in .gpx."},
+        SentenceCase{"a table with a byte-order mark", "\xEF\xBB\xBF  date,lat,lon\r\n14/02/2014,51.5,-0.25\r\n",
+                     ErrorKind::InputPastEndOfFile,
+                     "This is not a GPX file from the phone: a GPX file starts with \"<\", and this one does not. " +
+                         choose_the_gpx},
+        SentenceCase{"a GPX file with a byte-order mark keeps its fault's sentence",
+                     "\xEF\xBB\xBF " + gpx::header() + gpx::waypoint("a", {.sat = "x"}) + gpx::track(),
+                     ErrorKind::TypeMismatch,
+                     "Line 7 should give a whole number from -32768 to 32767 in an element such as <sat>..</sat> but "
+                     "holds \"<sat>x</sat>\"."}));
 
 }  // namespace

@@ -10,6 +10,7 @@
 
 #include <algorithm>
 #include <functional>
+#include <optional>
 #include <utility>
 #include <windows.h>
 
@@ -39,14 +40,27 @@ private:
     HANDLE handle_ = INVALID_HANDLE_VALUE;
 };
 
-// What stands in the way, and what the user is told: the kind and, where
-// one is said, a part of the sentence.
+// What stands in the way, and what the user is told: the kind, the file
+// named, with "\\" between its names, and, where one is said, a part of the
+// sentence. A file held open by another program, below the fixture's
+// root, shares with others only `share`: a spreadsheet lets them read it,
+// a viewer or an editor may share nothing.
 struct Obstacle {
     const char* what;
-    std::function<HeldFile(const fs::path& app)> put;
+    std::function<void(const fs::path& app)> put;
+    const char* held;
+    DWORD share;
     ErrorKind kind;
+    const char* named;  // below the fixture's root
     const char* sentence;
 };
+
+HeldFile hold(const fs::path& file, DWORD share)
+{
+    return HeldFile(::CreateFileW(file.c_str(), GENERIC_READ, share, nullptr, OPEN_EXISTING, 0, nullptr));
+}
+
+const auto nothing_put = [](const fs::path&) {};
 
 class WindowsFiles : public testing_support::ImportFixture, public ::testing::WithParamInterface<Obstacle> {};
 
@@ -56,11 +70,17 @@ TEST_P(WindowsFiles, RefusedBeforeAnythingChanges)
     put_photos({"p1.jpg"});
     write_file(survey_csv(), "earlier survey\r\n");
     const fs::path gpx = put_gpx(one_photo_sighting);
-    const HeldFile held = obstacle.put(app());
+    obstacle.put(app());
     const auto before = everything();
+    std::optional<HeldFile> held;
+    if (*obstacle.held)
+        held.emplace(hold(app().parent_path() / obstacle.held, obstacle.share));
     const auto error = import(gpx);
+    // A file shared with no one cannot be read to compare.
+    held.reset();
     ASSERT_TRUE(error) << obstacle.what;
     EXPECT_EQ(error->kind(), obstacle.kind) << obstacle.what << ": " << error->what();
+    EXPECT_EQ(error->path(), app().parent_path().string() + "\\" + obstacle.named) << obstacle.what;
     if (*obstacle.sentence) {
         EXPECT_NE(error->detail().find(obstacle.sentence), std::string::npos) << obstacle.what << ": " << error->what();
     }
@@ -71,26 +91,40 @@ TEST_P(WindowsFiles, RefusedBeforeAnythingChanges)
 INSTANTIATE_TEST_SUITE_P(
     Obstacles, WindowsFiles,
     ::testing::Values(
-        // As a spreadsheet holds it: others may read it, not write it.
-        Obstacle{"survey open in another program",
-                 [](const fs::path& app) {
-                     return HeldFile(::CreateFileW((app / "survey.csv").c_str(), GENERIC_READ, FILE_SHARE_READ,
-                                                   nullptr, OPEN_EXISTING, 0, nullptr));
-                 },
-                 ErrorKind::PathFileAccessError, "close it there"},
+        Obstacle{"survey open in a spreadsheet", nothing_put, "app/survey.csv", FILE_SHARE_READ,
+                 ErrorKind::PathFileAccessError, "app\\survey.csv",
+                 "Another program has this file open, perhaps a spreadsheet: close it there first."},
         Obstacle{"read-only survey",
-                 [](const fs::path& app) {
-                     ::SetFileAttributesW((app / "survey.csv").c_str(), FILE_ATTRIBUTE_READONLY);
-                     return HeldFile();
-                 },
-                 ErrorKind::PermissionDenied, ""},
+                 [](const fs::path& app) { ::SetFileAttributesW((app / "survey.csv").c_str(), FILE_ATTRIBUTE_READONLY); },
+                 "", 0, ErrorKind::PermissionDenied, "app\\survey.csv", "survey.csv is read-only"},
         Obstacle{"the photo already there in other letters",
-                 [](const fs::path& app) {
-                     write_file(app / "photosound" / "P1.JPG", "an older photo");
-                     return HeldFile();
-                 },
-                 ErrorKind::FileAlreadyExists, "imported before"}),
+                 [](const fs::path& app) { write_file(app / "photosound" / "P1.JPG", "an older photo"); }, "", 0,
+                 ErrorKind::FileAlreadyExists, "app\\photosound\\p1.jpg", "imported before"},
+        Obstacle{"the photo open in a viewer", nothing_put, "phone/p1.jpg", 0, ErrorKind::PathFileAccessError,
+                 "phone\\p1.jpg", "Another program has this photo open, perhaps a photo viewer: close it there first."},
+        Obstacle{"the GPX file open in an editor", nothing_put, "phone/track.gpx", 0, ErrorKind::PathFileAccessError,
+                 "phone\\track.gpx",
+                 "Another program has this GPX file open, perhaps a text editor: close it there first."}),
     [](const ::testing::TestParamInfo<Obstacle>& info) { return "row" + std::to_string(info.index); });
+
+// Held open at close, the GPX file is named where it stays.
+class ArchiveAtClose : public testing_support::ImportFixture {};
+
+TEST_F(ArchiveAtClose, AGpxFileHeldOpenIsNamedWhereItStays)
+{
+    put_photos({"p1.jpg"});
+    const fs::path gpx = put_gpx(one_photo_sighting);
+    ASSERT_FALSE(import(gpx));
+    const HeldFile held = hold(gpx, 0);
+    try {
+        survey::archive_gpx(gpx.string(), "track.gpx", app().string());
+        ADD_FAILURE() << "archived while held";
+    } catch (const survey::RuntimeError& error) {
+        EXPECT_EQ(error.path(), gpx.string());
+        EXPECT_EQ(error.detail(), "Another program has this GPX file open, perhaps a text editor: close it there first.");
+    }
+    EXPECT_TRUE(fs::exists(gpx));
+}
 
 // The window passes the path as the dialog gave it, with "\" separators;
 // and a folder deep enough passes the 260 characters older calls stop at.

@@ -37,11 +37,11 @@ bool caption_fits(const QWidget* control, const QString& text, QSize size)
            metrics.height() + padding.height() <= size.height();
 }
 
-double scale_to_fit(const std::vector<Caption>& captions)
+double scale_to_fit(const std::vector<Caption>& captions, int dpi)
 {
-    const auto all_fit = [&captions](double scale) {
-        return std::all_of(captions.begin(), captions.end(), [scale](const Caption& caption) {
-            return caption_fits(caption.control, caption.text, to_pixels(caption.place, scale).size());
+    const auto all_fit = [&captions, dpi](double scale) {
+        return std::all_of(captions.begin(), captions.end(), [dpi, scale](const Caption& caption) {
+            return caption_fits(caption.control, caption.text, to_pixels(caption.place, dpi, scale).size());
         });
     };
     double scale = 1.0;

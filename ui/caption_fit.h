@@ -19,6 +19,7 @@ struct Caption {
 // wrapped where the control wraps.
 bool caption_fits(const QWidget* control, const QString& text, QSize size);
 
-// The smallest scale, from 1 up, at which every caption fits its place, so a
-// font wider than the design's grows the window rather than clip a word.
-double scale_to_fit(const std::vector<Caption>& captions);
+// The smallest scale, from 1 up, at which every caption fits its place at
+// `dpi`, so a font wider than the design's grows the window rather than
+// clip a word.
+double scale_to_fit(const std::vector<Caption>& captions, int dpi);

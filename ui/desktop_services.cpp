@@ -9,7 +9,9 @@ DesktopServices real_desktop()
 {
     DesktopServices services;
     services.program_folder = [] { return QCoreApplication::applicationDirPath(); };
-    services.choose_file = [](QWidget* parent) { return QFileDialog::getOpenFileName(parent); };
+    services.choose_file = [](QWidget* parent, const QString& folder, const QString& filters) {
+        return QFileDialog::getOpenFileName(parent, {}, folder, filters);
+    };
     services.show_error = [](QWidget* parent, const QString& title, const QString& text) {
         QMessageBox::critical(parent, title, text);
     };

@@ -13,8 +13,9 @@ struct DesktopServices {
 
     // The program folder; the executable's own folder.
     std::function<QString()> program_folder;
-    // The path chosen in an open-file dialog, or "" when it was cancelled.
-    std::function<QString(QWidget* parent)> choose_file;
+    // The path chosen in an open-file dialog that opens in `folder` and
+    // offers `filters` (Qt's "name (patterns);;..."), or "" when it was cancelled.
+    std::function<QString(QWidget* parent, const QString& folder, const QString& filters)> choose_file;
     MessageBox show_error;
     MessageBox show_information;
     std::function<void()> beep;

@@ -1,8 +1,10 @@
 #include "ui/form1.h"
 
 #include "import/runtime_error.h"
+#include "ui/archive_failure_text.h"
 #include "ui/done_text.h"
 #include "ui/error_text.h"
+#include "ui/path_name.h"
 #include "ui/recovery_text.h"
 #include "ui/unwritable_folder_text.h"
 
@@ -31,7 +33,7 @@ void Form1::Form_Load()
 
 void Form1::cmdBrowse_Click()
 {
-    std::optional<std::string> chosen = view_.choose_gpx_file();
+    std::optional<std::string> chosen = view_.choose_gpx_file(dialog_folder());
     // A cancelled dialog keeps the earlier choice, or none.
     if (!chosen)
         return;
@@ -44,6 +46,18 @@ void Form1::cmdBrowse_Click()
     if (command1_state_ == Command1State::Hidden)
         command1_state_ = Command1State::Enabled;
     view_.set_Command1(command1_state_);
+    // Enter then reads the file; after the import, the window says why it cannot.
+    if (command1_state_ == Command1State::Enabled)
+        view_.set_focus(Form1Button::Command1);
+    else
+        view_.set_lblDone(std::string(one_import_a_run_text));
+}
+
+std::string Form1::dialog_folder()
+{
+    // Where the instruction text sends the surveyor, when the program folder has it.
+    const std::string demo_phone = path_in(app_folder_, "demo phone");
+    return core_.stored_name(demo_phone).empty() ? app_folder_ : demo_phone;
 }
 
 void Form1::Command1_Click()
@@ -61,6 +75,7 @@ void Form1::Command1_Click()
     // One import a run.
     command1_state_ = Command1State::Disabled;
     view_.set_Command1(command1_state_);
+    view_.set_focus(Form1Button::cmdBrowse);
 }
 
 void Form1::Form_Unload()
@@ -72,6 +87,6 @@ void Form1::Form_Unload()
     try {
         core_.archive_gpx(archived_path, imported_name_, app_folder_);
     } catch (const survey::RuntimeError& error) {
-        view_.show_error(error_text(error, archived_path));
+        view_.show_error(error_text(error, archived_path) + "\n\n" + archive_failure_text(archived_path, app_folder_));
     }
 }

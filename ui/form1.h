@@ -24,6 +24,8 @@ public:
     std::int16_t obs_count() const { return obs_count_; }
 
 private:
+    std::string dialog_folder();
+
     ImportCore& core_;
     Form1View& view_;
 

@@ -20,6 +20,14 @@ inline constexpr std::string_view Command1_caption = "read from gpx file";
 inline constexpr std::string_view Label1_caption =
     "(for phone connected via Kies copy files from OSMtracker to 'demo phone' folder and browse to gpx file there)";
 
+// The open-file dialog's filters, the first one shown first: a name, and
+// the patterns it shows, ";" between them, as Windows writes them.
+struct FileFilter {
+    std::string_view name;
+    std::string_view patterns;
+};
+inline constexpr FileFilter file_filters[] = {{"GPX files", "*.gpx"}, {"All files", "*.*"}};
+
 inline constexpr int client_width = 14115;
 inline constexpr int client_height = 3030;
 inline constexpr TwipsRect cmdBrowse_place{1200, 720, 1455, 255};

@@ -1,11 +1,14 @@
 #pragma once
 
+#include "ui/caption_fit.h"
 #include "ui/desktop_services.h"
 #include "ui/form1.h"
 #include "ui/form1_view.h"
 #include "ui/system_import_core.h"
 
 #include <QWidget>
+
+#include <vector>
 
 class QLabel;
 class QPushButton;
@@ -27,12 +30,15 @@ private:
 
     void create_controls();
     void place_controls();
+    void use_fonts(int dpi);
+    std::vector<Caption> captions() const;
 
     std::string program_folder() override;
-    std::optional<std::string> choose_gpx_file() override;
+    std::optional<std::string> choose_gpx_file(const std::string& start_folder) override;
     void set_lblGPXfile(const std::string& path) override;
     void set_lblDone(const std::string& text) override;
     void set_Command1(Command1State state) override;
+    void set_focus(Form1Button button) override;
     void show_error(const std::string& text) override;
     void show_information(const std::string& text) override;
     void beep() override;

@@ -12,4 +12,8 @@ namespace survey {
 // full disk says which folder's disk it is.
 RuntimeError file_error(int error, const std::string& path);
 
+// The same, for a file the import must replace: one this user may not
+// write says what to do about it.
+RuntimeError write_refused(int error, const std::string& path);
+
 }  // namespace survey

@@ -72,6 +72,9 @@ RuntimeError move_failure(int error, const FileMove& move)
         return *obstacle;
     if (error == EACCES || error == EPERM || error == EROFS)
         return file_error(error, folder_that_refuses(move));
+    // Another program holds the file being moved: the target is not there yet.
+    if (error == EBUSY)
+        return file_error(error, move.source);
     return file_error(error, move.target());
 }
 

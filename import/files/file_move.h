@@ -40,7 +40,8 @@ bool any_target_taken(const std::vector<FileMove>& moves);
 
 // What stopped a move that failed with `error`: the obstacle as
 // move_obstacle names it, else the folder that refused the change, else the
-// file system's own error at the target.
+// source another program holds open, else the file system's own error at
+// the target.
 RuntimeError move_failure(int error, const FileMove& move);
 
 }  // namespace survey

@@ -7,6 +7,10 @@
 // for each system, and the build picks it.
 namespace survey {
 
+// The separator this system writes between names in the paths it builds
+// and shows: "\" on Windows, which reads "/" as well, and "/" elsewhere.
+extern const char path_separator;
+
 // The folder part of a path; "." when it has none. A drive's root keeps its
 // separator, since without it the name means another folder.
 std::string parent_folder(const std::string& path);

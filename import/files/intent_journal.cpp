@@ -1,6 +1,7 @@
 #include "import/files/intent_journal.h"
 
 #include "import/files/checksum.h"
+#include "import/files/file_names.h"
 
 #include <charconv>
 #include <cstdint>
@@ -100,7 +101,7 @@ bool of_a_written_shape(const IntentJournal& journal)
 
 std::string journal_path(const std::string& app_folder)
 {
-    return app_folder + "/import-in-progress.journal";
+    return app_folder + path_separator + "import-in-progress.journal";
 }
 
 std::string journal_draft_path(const std::string& app_folder)

@@ -4,6 +4,8 @@
 
 namespace survey {
 
+const char path_separator = '/';
+
 std::string parent_folder(const std::string& path)
 {
     const std::size_t slash = path.rfind('/');

@@ -30,7 +30,7 @@ std::string writable_target(const std::string& path)
     // Opening for writing asks exactly what replacing would need, without changing a byte.
     const int error = system_file_effects().may_write(target);
     if (error != 0 && error != ENOENT)
-        throw file_error(error, target);
+        throw write_refused(error, target);
     return target;
 }
 

@@ -3,7 +3,7 @@
 // it as on any other system.
 #include "import/files/file_effects.h"
 
-#include "import/files/file_names.h"
+#include "import/files/win32_long_path.h"
 #include "import/files/win32_text.h"
 
 #include <algorithm>
@@ -14,6 +14,8 @@
 namespace survey {
 
 namespace {
+
+using win32::path_for_call;
 
 // The one place a Win32 error becomes the seam's errno value.
 int errno_from(DWORD error)
@@ -54,33 +56,6 @@ int last_error()
 int result_of(BOOL done)
 {
     return done ? 0 : last_error();
-}
-
-// One "\" between names: the "\\?\" prefix turns off the clean-up that
-// would otherwise fold the "\\" of a folder joined to a name, as at a drive's root.
-std::wstring single_separators(std::wstring text)
-{
-    for (wchar_t& c : text)
-        c = c == L'/' ? L'\\' : c;
-    const std::size_t start = text.starts_with(L"\\\\") ? 2 : 0;
-    const auto end = std::unique(text.begin() + static_cast<std::ptrdiff_t>(start), text.end(),
-                                 [](wchar_t a, wchar_t b) { return a == L'\\' && b == L'\\'; });
-    text.erase(end, text.end());
-    return text;
-}
-
-// As the call takes it: "\" separators, and the "\\?\" prefix on a full
-// path, which lifts the 260-character limit.
-std::wstring path_for_call(const std::string& path)
-{
-    if (path.starts_with("\\\\?\\"))
-        return win32::wide(path);
-    const std::wstring text = single_separators(win32::wide(path));
-    if (!is_absolute_path(path))
-        return text;
-    if (text.starts_with(L"\\\\"))
-        return L"\\\\?\\UNC\\" + text.substr(2);
-    return text.size() >= 2 && text[1] == L':' ? L"\\\\?\\" + text : text;
 }
 
 // Virus scanners and indexers open a new file for a moment: a change that

@@ -7,6 +7,8 @@
 
 namespace survey {
 
+const char path_separator = '\\';
+
 namespace {
 
 bool is_separator(char c)

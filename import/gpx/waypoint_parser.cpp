@@ -2,6 +2,7 @@
 
 #include "import/gpx/chunk_reader.h"
 #include "import/gpx/fault_sentence.h"
+#include "import/gpx/not_gpx_sentence.h"
 #include "import/gpx/phone_text.h"
 #include "import/gpx/survey_record.h"
 #include "import/gpx/text_conversion.h"
@@ -349,7 +350,12 @@ private:
 
 ImportPlan plan_import(ByteStream& gpx)
 {
-    return WaypointParser(gpx).run();
+    const std::optional<std::string> not_gpx = not_gpx_sentence(gpx);
+    ImportPlan plan = WaypointParser(gpx).run();
+    // A fault in the content of a file chosen by mistake keeps its kind and place, and says so.
+    if (plan.error && plan.error->path().empty() && not_gpx)
+        plan.error = plan.error->with_detail(*not_gpx);
+    return plan;
 }
 
 }  // namespace survey

@@ -23,7 +23,8 @@ protected:
     std::filesystem::path app() const { return root_.path() / "app"; }
     std::filesystem::path phone() const { return root_.path() / "phone"; }
     std::filesystem::path survey_csv() const { return app() / "survey.csv"; }
-    std::string gpx_folder() const { return phone().string() + "/"; }
+    // With the system's own separator, as the window passes it.
+    std::string gpx_folder() const { return (phone() / "").string(); }
 
     std::filesystem::path put_gpx(const std::string& text, const std::string& name = "track.gpx");
     void put_photos(std::initializer_list<std::string> names);

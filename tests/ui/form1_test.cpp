@@ -1,4 +1,5 @@
 #include "import/runtime_error.h"
+#include "ui/done_text.h"
 #include "ui/form1.h"
 
 #include <gtest/gtest.h>
@@ -69,16 +70,19 @@ public:
     explicit RecordingView(FakeCore& core) : core_(core) {}
 
     std::vector<std::optional<std::string>> dialog_answers;  // nothing: cancelled
+    std::vector<std::string> dialog_folders;                 // where each dialog opened
     std::optional<std::string> lblGPXfile;
     std::optional<std::string> lblDone;
     std::optional<Command1State> Command1;
+    std::optional<Form1Button> focused;
     std::vector<std::string> errors;
     std::vector<std::string> notes;
     int beeps = 0;
 
     std::string program_folder() override { return "/opt/survey"; }
-    std::optional<std::string> choose_gpx_file() override
+    std::optional<std::string> choose_gpx_file(const std::string& start_folder) override
     {
+        dialog_folders.push_back(start_folder);
         // The dialog moves the current folder, as a real one may.
         core_.current_folder = "/media/card";
         if (dialog_answers.empty())
@@ -90,6 +94,7 @@ public:
     void set_lblGPXfile(const std::string& path) override { lblGPXfile = path; }
     void set_lblDone(const std::string& text) override { lblDone = text; }
     void set_Command1(Command1State state) override { Command1 = state; }
+    void set_focus(Form1Button button) override { focused = button; }
     void show_error(const std::string& text) override { errors.push_back(text); }
     void show_information(const std::string& text) override { notes.push_back(text); }
     void beep() override { ++beeps; }
@@ -160,6 +165,8 @@ TEST_P(ChoosingAFile, RevealsTheReadButton)
     EXPECT_EQ(form.gpx_name(), choice.stored_name);
     EXPECT_EQ(form.gpx_folder(), choice.gpx_folder);
     EXPECT_EQ(view.Command1, Command1State::Enabled);
+    // Enter then reads it.
+    EXPECT_EQ(view.focused, Form1Button::Command1);
     EXPECT_EQ(core.current_folder, app);
 }
 
@@ -171,6 +178,16 @@ INSTANTIATE_TEST_SUITE_P(
                       Choice{"D:\\phone\\track.gpx", "Track.GPX", "D:\\phone\\"},
                       // A path naming nothing gives an empty name and keeps the whole path.
                       Choice{"/media/card/gone.gpx", "", "/media/card/gone.gpx"}));
+
+// Where the instruction text sends the surveyor, when the program folder has it.
+TEST_F(Form1Test, TheDialogOpensInTheDemoPhoneFolderWhereThereIsOne)
+{
+    load();
+    form.cmdBrowse_Click();
+    core.stored_names[app + "/demo phone"] = "demo phone";
+    form.cmdBrowse_Click();
+    EXPECT_EQ(view.dialog_folders, (std::vector<std::string>{app, app + "/demo phone"}));
+}
 
 TEST_F(Form1Test, CancelBeforeAnyChoiceChangesNothing)
 {
@@ -199,6 +216,7 @@ TEST_F(Form1Test, ImportReportsTheCountAndArchivesAtClose)
     EXPECT_EQ(view.lblDone, done_2);
     EXPECT_EQ(view.beeps, 1);
     EXPECT_EQ(view.Command1, Command1State::Disabled);
+    EXPECT_EQ(view.focused, Form1Button::cmdBrowse);
     EXPECT_EQ(form.obs_count(), 2);
 
     form.Form_Unload();
@@ -226,6 +244,7 @@ TEST_F(Form1Test, ImportErrorIsShownAndNothingChanges)
     EXPECT_EQ(view.beeps, 0);
     EXPECT_EQ(view.lblDone, "");
     EXPECT_EQ(view.Command1, Command1State::Enabled);
+    EXPECT_EQ(view.focused, Form1Button::Command1);
     EXPECT_EQ(form.obs_count(), 0);
 
     form.Form_Unload();
@@ -242,6 +261,8 @@ TEST_F(Form1Test, BrowsingAfterImportArchivesTheImportedFile)
     EXPECT_EQ(view.lblGPXfile, other);
     EXPECT_EQ(form.gpx_name(), "other.gpx");
     EXPECT_EQ(view.Command1, Command1State::Disabled);
+    EXPECT_EQ(view.lblDone, one_import_a_run_text);
+    EXPECT_EQ(view.focused, Form1Button::cmdBrowse);
 
     form.Form_Unload();
     EXPECT_EQ(core.archives, std::vector<std::string>{gpx + " | field-day.gpx | " + app});
@@ -278,6 +299,13 @@ TEST_P(AFailure, IsShownWithItsKindAndPlace)
     EXPECT_EQ(view.errors, std::vector<std::string>{failure.message});
 }
 
+// Under the archive's error, since the window then closes.
+const std::string by_hand = "\n\nThe GPX file stays where it is, at " + gpx +
+                            ", and its records are already in survey.csv, so do not import it again: to archive it "
+                            "by hand, move it into " + app + "/saveGPX.";
+const std::string held_gpx = "Another program has this GPX file open, perhaps a text editor: close it there first.";
+const std::string held_photo = "Another program has this photo open, perhaps a photo viewer: close it there first.";
+
 const std::string switch_off = "Line 13 should start a waypoint (<wpt lat=\"..\" lon=\"..\">) or the track (<trk>). "
                                "Switch off the accuracy output in the phone app's settings.";
 
@@ -288,11 +316,16 @@ INSTANTIATE_TEST_SUITE_P(
                 "Overflow\nfield-day.gpx, line 13\n\n" + switch_off},
         Failure{"import", RuntimeError::for_file(ErrorKind::PermissionDenied, app + "/survey.csv"),
                 "Permission denied\n" + app + "/survey.csv"},
+        Failure{"import",
+                RuntimeError::for_file(ErrorKind::PathFileAccessError, "/media/card/p2.jpg").at_line(14).with_detail(held_photo),
+                "Path/file access error\nfield-day.gpx, line 14\n/media/card/p2.jpg\n\n" + held_photo},
         Failure{"archive", RuntimeError::for_file(ErrorKind::PathNotFound, app + "/saveGPX/"),
-                "Path not found\n" + app + "/saveGPX/"},
+                "Path not found\n" + app + "/saveGPX/" + by_hand},
         Failure{"archive", RuntimeError::for_file(ErrorKind::FileAlreadyExists, app + "/saveGPX/field-day.gpx"),
-                "File already exists\n" + app + "/saveGPX/field-day.gpx"},
-        Failure{"archive", RuntimeError::for_file(ErrorKind::FileNotFound, gpx), "File not found\n" + gpx}));
+                "File already exists\n" + app + "/saveGPX/field-day.gpx" + by_hand},
+        Failure{"archive", RuntimeError::for_file(ErrorKind::PathFileAccessError, gpx).with_detail(held_gpx),
+                "Path/file access error\n" + gpx + "\n\n" + held_gpx + by_hand},
+        Failure{"archive", RuntimeError::for_file(ErrorKind::FileNotFound, gpx), "File not found\n" + gpx + by_hand}));
 
 struct StartWord {
     Recovery recovery;

@@ -34,6 +34,7 @@ private slots:
     void start_finishes_or_undoes_an_interrupted_import_data();
     void start_finishes_or_undoes_an_interrupted_import();
     void a_path_that_is_not_utf8_imports();
+    void a_photo_chosen_by_mistake_says_which_file_to_choose();
 
 private:
     std::unique_ptr<Form1Widget> open_form();
@@ -56,6 +57,7 @@ private:
     QDir app_;
     QDir phone_;
     QStringList dialog_answers_;
+    QStringList dialog_setups_;  // "folder | filters" of each dialog
     QStringList errors_;
     QStringList notes_;
     int beeps_ = 0;
@@ -71,6 +73,7 @@ void Form1WidgetTest::init()
     app_ = QDir(root.filePath("app"));
     phone_ = QDir(root.filePath("phone"));
     dialog_answers_.clear();
+    dialog_setups_.clear();
     errors_.clear();
     notes_.clear();
     beeps_ = 0;
@@ -81,7 +84,10 @@ std::unique_ptr<Form1Widget> Form1WidgetTest::open_form()
 {
     DesktopServices services;
     services.program_folder = [this] { return app_.path(); };
-    services.choose_file = [this](QWidget*) { return dialog_answers_.isEmpty() ? QString() : dialog_answers_.takeFirst(); };
+    services.choose_file = [this](QWidget*, const QString& folder, const QString& filters) {
+        dialog_setups_ << folder + " | " + filters;
+        return dialog_answers_.isEmpty() ? QString() : dialog_answers_.takeFirst();
+    };
     services.show_error = [this](QWidget*, const QString& title, const QString& text) {
         QCOMPARE(title, QString("read values from phone"));
         errors_ << text;
@@ -155,12 +161,15 @@ void Form1WidgetTest::import_reports_the_count_and_archives_at_close()
 {
     put_sample();
     browse_to(phone_file("field-day.gpx"));
-    click(Command1());
+    // The read button has the keyboard, and Enter reads.
+    QCOMPARE(form_->focusWidget(), Command1());
+    QTest::keyClick(Command1(), Qt::Key_Return);
     QVERIFY2(errors_.isEmpty(), qPrintable(errors_.join("; ")));
     QCOMPARE(lblDone()->text(), QString("Completed, 2 transit observations imported to database."));
     QCOMPARE(beeps_, 1);
     QVERIFY(Command1()->isVisible());
     QVERIFY(!Command1()->isEnabled());
+    QCOMPARE(form_->focusWidget(), cmdBrowse());
     QVERIFY(QFile::exists(app_file("survey.csv")));
     QVERIFY(QFile::exists(app_file("photosound/p4.jpg")));
 
@@ -204,8 +213,12 @@ void Form1WidgetTest::captions_fit_their_controls()
     QVERIFY(label->contentsRect().contains(wrapped));
     QVERIFY(caption_fits(lblDone(), "Completed, 32767 transit observations imported to database.", lblDone()->size()));
     QCOMPARE(form_->minimumSize(), form_->maximumSize());
-    // One scale for the whole design keeps its 941 by 202 proportions.
-    QVERIFY(form_->width() >= 941);
+    // One scale for the whole design keeps its 941 by 202 proportions: the
+    // design's size, or more for a wider font, unless the screen is smaller
+    // (offscreen's is 800 wide); then about as wide as it, less the frame.
+    const QRect screen = form_->screen()->availableGeometry();
+    QVERIFY(form_->width() >= 941 || form_->width() + 50 >= screen.width());
+    QVERIFY(form_->width() <= screen.width() && form_->height() <= screen.height());
     QVERIFY(qAbs(form_->width() / 941.0 - form_->height() / 202.0) < 0.01);
 }
 
@@ -213,7 +226,9 @@ void Form1WidgetTest::done_label_is_red_and_bold()
 {
     QCOMPARE(lblDone()->palette().color(QPalette::WindowText), QColor(255, 0, 0));
     QVERIFY(lblDone()->font().bold());
-    QCOMPARE(lblDone()->font().pointSizeF(), 9.75);
+    // Shrunk with the whole window where the screen is smaller than the design.
+    const double shrink = form_->font().pointSizeF() / QApplication::font().pointSizeF();
+    QCOMPARE(lblDone()->font().pointSizeF(), 9.75 * shrink);
     QVERIFY(Label1()->wordWrap());
 }
 
@@ -278,6 +293,20 @@ void Form1WidgetTest::a_path_that_is_not_utf8_imports()
     QCOMPARE(lblDone()->text(), QString("Completed, 0 transit observations imported to database."));
     // Qt cannot name these bytes to remove them.
     QVERIFY(::unlink(gpx_bytes.constData()) == 0 && ::rmdir(phone_bytes.constData()) == 0);
+}
+
+// The dialog offers GPX files first and opens in the demo phone folder; a
+// photo chosen instead keeps its fault's kind and place, and says so.
+void Form1WidgetTest::a_photo_chosen_by_mistake_says_which_file_to_choose()
+{
+    QVERIFY(app_.mkdir("demo phone"));
+    const QString photo = put_gpx("photo.jpg", QByteArray("\xFF\xD8\xFF\xE0\0\x10JFIF\0\x01\x01\0\0\x01", 17));
+    browse_to(photo);
+    QCOMPARE(dialog_setups_, QStringList{app_file("demo phone") + " | GPX files (*.gpx);;All files (*)"});
+    click(Command1());
+    QCOMPARE(errors_, QStringList{"Index out of range\nphoto.jpg, line 1\n\nThis is not a GPX file from the phone: it "
+                                  "looks like a JPEG photo. Choose the track's GPX file, whose name ends in .gpx, in "
+                                  "the folder copied from the phone."});
 }
 
 QTEST_MAIN(Form1WidgetTest)

@@ -51,7 +51,10 @@ protected:
     {
         Win32Desktop desktop;
         desktop.program_folder = [this] { return utf8_text(app_.wstring()); };
-        desktop.choose_file = [this](HWND) { return std::optional<std::wstring>(gpx_.wstring()); };
+        desktop.choose_file = [this](HWND, const std::wstring& start_folder) {
+            dialog_folders_.push_back(start_folder);
+            return std::optional<std::wstring>(gpx_.wstring());
+        };
         desktop.show_box = [this](HWND, const std::wstring&, const std::wstring& text, UINT) { boxes_.push_back(text); };
         desktop.beep = [this] { ++beeps_; };
         window_ = std::make_unique<Form1Window>(GetModuleHandleW(nullptr), desktop);
@@ -84,6 +87,7 @@ protected:
     fs::path phone_ = root_ / "phone";
     fs::path gpx_ = phone_ / "field-day.gpx";
     std::vector<std::wstring> boxes_;
+    std::vector<std::wstring> dialog_folders_;
     int beeps_ = 0;
     std::unique_ptr<Form1Window> window_;
 };
@@ -96,13 +100,16 @@ TEST_F(Form1WindowTest, ImportsByItsButtonsAndArchivesAtClose)
     EXPECT_FALSE(shown(id::Command1));
 
     press(id::cmdBrowse);
+    EXPECT_EQ(dialog_folders_, std::vector<std::wstring>{app_.wstring()});
     EXPECT_EQ(text_of(id::lblGPXfile), gpx_.wstring());
     EXPECT_TRUE(shown(id::Command1));
     EXPECT_TRUE(IsWindowEnabled(control(id::Command1)));
+    EXPECT_EQ(GetFocus(), control(id::Command1));
 
     press(id::Command1);
     EXPECT_EQ(text_of(id::lblDone), L"Completed, 2 transit observations imported to database.");
     EXPECT_FALSE(IsWindowEnabled(control(id::Command1)));
+    EXPECT_EQ(GetFocus(), control(id::cmdBrowse));
     EXPECT_EQ(beeps_, 1);
     EXPECT_EQ(bytes_of(app_ / "survey.csv"), bytes_of(fs::path(TEST_DATA_DIR) / "field-day.expected-survey.csv"));
     EXPECT_TRUE(fs::exists(app_ / "photosound" / "p4.jpg"));

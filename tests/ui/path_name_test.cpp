@@ -23,4 +23,19 @@ TEST(PathName, IsTheLastNameWhicheverSeparatorPrecedesIt)
         EXPECT_EQ(name_of(row.path), row.name) << row.path;
 }
 
+TEST(PathName, JoinsANameWithTheFoldersOwnSeparator)
+{
+    const struct {
+        const char* folder;
+        const char* path;
+    } rows[] = {
+        {"/opt/survey", "/opt/survey/saveGPX"},
+        {"C:\\Users\\ann\\survey", "C:\\Users\\ann\\survey\\saveGPX"},
+        {"E:\\", "E:\\saveGPX"},
+        {"/", "/saveGPX"},
+    };
+    for (const auto& row : rows)
+        EXPECT_EQ(path_in(row.folder, "saveGPX"), row.path) << row.folder;
+}
+
 }  // namespace

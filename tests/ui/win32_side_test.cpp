@@ -1,4 +1,5 @@
 #include "ui/system_import_core.h"
+#include "ui/win32/open_file_dialog.h"
 #include "ui/win32/pixel_layout.h"
 #include "ui/win32/program_folder.h"
 #include "ui/win32/wide_text.h"
@@ -9,6 +10,7 @@
 #include <filesystem>
 #include <fstream>
 #include <string>
+#include <vector>
 
 // What the Windows side adds beneath the shared window: texts across UTF-8
 // and UTF-16, the design's twips at a screen's DPI, the program folder, and
@@ -59,6 +61,12 @@ TEST(PixelLayout, TakesTwipsAtTheScreensDotsPerInch)
     const SIZE client = to_pixels(form1_design::client_width, form1_design::client_height, 96, 1.0);
     EXPECT_EQ(client.cx, 941);
     EXPECT_EQ(client.cy, 202);
+}
+
+TEST(OpenFileDialog, OffersGpxFilesFirstThenEveryFile)
+{
+    const wchar_t expected[] = L"GPX files (*.gpx)\0*.gpx\0All files (*.*)\0*.*\0";
+    EXPECT_EQ(dialog_filters(), std::wstring(expected, std::size(expected)));
 }
 
 TEST(ProgramFolder, IsTheExecutablesFolderWithoutATrailingSeparator)
@@ -126,6 +134,40 @@ TEST_F(SystemFolders, WritableFolderIsSaidWritableAndLeftAsItWas)
     for ([[maybe_unused]] const auto& entry : std::filesystem::directory_iterator(folder_))
         ++entries;
     EXPECT_EQ(entries, 1u);
+}
+
+// Deeper than the 260 characters older calls stop at, as a phone folder
+// copied deep into Documents may be, the folder calls take the path as the
+// core does. (Wine takes long paths without the "\\?\" prefix as well, so
+// here this shows that the calls work with it.)
+TEST(SystemFoldersDeep, TakeLongPaths)
+{
+    const std::wstring top = L"\\\\?\\" + std::filesystem::path(::testing::TempDir()).wstring() + L"survey-deep-" +
+                             std::to_wstring(GetCurrentProcessId());
+    std::vector<std::wstring> folders{top};
+    while (folders.back().size() < 300)
+        folders.push_back(folders.back() + L"\\a folder named at some length");
+    std::filesystem::create_directories(folders.back());
+    const std::wstring file = folders.back() + L"\\Field-Day.GPX";
+    std::ofstream(std::filesystem::path(file)) << "<gpx>";
+    const std::string folder = utf8_text(folders.back().substr(4));
+
+    SystemImportCore core;
+    EXPECT_EQ(core.stored_name(folder + "\\field-day.gpx"), "Field-Day.GPX");
+    EXPECT_TRUE(core.folder_is_writable(folder));
+    std::wstring before(32768, L'\0');
+    before.resize(GetCurrentDirectoryW(32768, before.data()));
+    core.make_current_folder(folder);
+    std::wstring now(32768, L'\0');
+    now.resize(GetCurrentDirectoryW(32768, now.data()));
+    SetCurrentDirectoryW(before.c_str());
+    EXPECT_EQ(now, folders.back().substr(4));
+
+    // The standard library's removal stops at 260 characters.
+    DeleteFileW(file.c_str());
+    for (auto level = folders.rbegin(); level != folders.rend(); ++level)
+        RemoveDirectoryW(level->c_str());
+    EXPECT_FALSE(std::filesystem::exists(top));
 }
 
 }  // namespace

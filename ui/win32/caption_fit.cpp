@@ -21,10 +21,12 @@ bool wraps(HWND control)
     return !is_button(control) && (GetWindowLongW(control, GWL_STYLE) & SS_TYPEMASK) == SS_LEFT;
 }
 
-// The room a button keeps around its text: its edge and the focus rectangle inside it.
+// The room a button keeps around its text on each side: its edge, a pixel,
+// the focus rectangle's dotted line, and a pixel clear of that, so that the
+// rectangle never touches a letter, a descender neither.
 SIZE button_padding()
 {
-    return {4 * GetSystemMetrics(SM_CXEDGE), 2 * GetSystemMetrics(SM_CYEDGE)};
+    return {2 * (GetSystemMetrics(SM_CXEDGE) + 3), 2 * (GetSystemMetrics(SM_CYEDGE) + 3)};
 }
 
 // The text's extent in the control's font; at most `width` wide where the control wraps.

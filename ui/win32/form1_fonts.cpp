@@ -8,11 +8,12 @@
 
 namespace {
 
-HFONT message_font()
+HFONT message_font(int screen_dpi, int dpi)
 {
     NONCLIENTMETRICSW metrics{};
     metrics.cbSize = sizeof(metrics);
     SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, sizeof(metrics), &metrics, 0);
+    metrics.lfMessageFont.lfHeight = MulDiv(metrics.lfMessageFont.lfHeight, dpi, screen_dpi);
     return CreateFontIndirectW(&metrics.lfMessageFont);
 }
 
@@ -32,7 +33,9 @@ HFONT done_font(int dpi)
 
 }  // namespace
 
-Form1Fonts::Form1Fonts(int dpi) : controls_(message_font()), lblDone_(done_font(dpi)) {}
+Form1Fonts::Form1Fonts(int screen_dpi, int dpi) : controls_(message_font(screen_dpi, dpi)), lblDone_(done_font(dpi))
+{
+}
 
 Form1Fonts::~Form1Fonts()
 {

@@ -2,11 +2,12 @@
 
 #include <windows.h>
 
-// The window's fonts at the screen's dots per inch, deleted with it: the
-// system's message font for the controls, and lblDone's own.
+// The window's fonts, deleted with it: the system's message font for the
+// controls, and lblDone's own; at `dpi`, which is the screen's own
+// `screen_dpi` unless the window shrinks to fit a small screen.
 class Form1Fonts {
 public:
-    explicit Form1Fonts(int dpi);
+    Form1Fonts(int screen_dpi, int dpi);
     ~Form1Fonts();
     Form1Fonts(const Form1Fonts&) = delete;
     Form1Fonts& operator=(const Form1Fonts&) = delete;

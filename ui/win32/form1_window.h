@@ -3,13 +3,16 @@
 #include "ui/form1.h"
 #include "ui/form1_view.h"
 #include "ui/system_import_core.h"
+#include "ui/win32/caption_fit.h"
 #include "ui/win32/form1_fonts.h"
 #include "ui/win32/win32_desktop.h"
 
 #include <windows.h>
 
 #include <deque>
+#include <memory>
 #include <string>
+#include <vector>
 
 // Form1 drawn with Win32's own controls: the same controls, captions and
 // places as the Qt view; the desktop's file-open dialog, message boxes and
@@ -31,17 +34,20 @@ private:
     void on_activate(bool active);
     HBRUSH colour_lblDone(HDC dc);
 
-    HWND create_control(const wchar_t* window_class, const std::string& caption, DWORD style, int id, HFONT font);
+    HWND create_control(const wchar_t* window_class, const std::string& caption, DWORD style, int id);
     void create_controls();
     void place_controls();
+    void use_fonts(int dpi);
+    std::vector<Caption> captions() const;
     void show_box(UINT icon, const std::string& text);
     void show_waiting_boxes();
 
     std::string program_folder() override;
-    std::optional<std::string> choose_gpx_file() override;
+    std::optional<std::string> choose_gpx_file(const std::string& start_folder) override;
     void set_lblGPXfile(const std::string& path) override;
     void set_lblDone(const std::string& text) override;
     void set_Command1(Command1State state) override;
+    void set_focus(Form1Button button) override;
     void show_error(const std::string& text) override;
     void show_information(const std::string& text) override;
     void beep() override;
@@ -53,7 +59,8 @@ private:
 
     Win32Desktop desktop_;
     int dpi_;
-    Form1Fonts fonts_{dpi_};
+    // At the resolution the window is laid out at.
+    std::unique_ptr<Form1Fonts> fonts_;
     SystemImportCore core_;
     Form1 form_{core_, *this};
     // What the start has to say, until the window is on the screen.
