@@ -6,7 +6,41 @@
 #include <stdexcept>
 #include <cstdlib>
 
+#ifdef _WIN32
+#include <windows.h>
+#endif
+
 namespace testing_support {
+
+namespace {
+
+#ifdef _WIN32
+// The tree below `path`, removed through the long-path prefix: the C
+// runtime's own listing cannot take a folder deeper than 260 characters, and
+// under wine it then lists another folder, so that removing never ends.
+void remove_tree(const std::wstring& path)
+{
+    WIN32_FIND_DATAW found;
+    const HANDLE listing = FindFirstFileW((path + L"\\*").c_str(), &found);
+    if (listing != INVALID_HANDLE_VALUE) {
+        do {
+            const std::wstring name = found.cFileName;
+            if (name == L"." || name == L"..")
+                continue;
+            const std::wstring child = path + L"\\" + name;
+            SetFileAttributesW(child.c_str(), FILE_ATTRIBUTE_NORMAL);
+            if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
+                remove_tree(child);
+            else
+                DeleteFileW(child.c_str());
+        } while (FindNextFileW(listing, &found));
+        FindClose(listing);
+    }
+    RemoveDirectoryW(path.c_str());
+}
+#endif
+
+}  // namespace
 
 TempFolder::TempFolder()
 {
@@ -25,7 +59,11 @@ TempFolder::~TempFolder()
     std::error_code ignored;
     std::filesystem::permissions(path_, std::filesystem::perms::owner_all, std::filesystem::perm_options::add,
                                  ignored);
+#ifdef _WIN32
+    remove_tree(L"\\\\?\\" + std::filesystem::path(path_).make_preferred().wstring());
+#else
     std::filesystem::remove_all(path_, ignored);
+#endif
 }
 
 void write_file(const std::filesystem::path& path, const std::string& bytes)
