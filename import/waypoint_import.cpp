@@ -22,15 +22,15 @@ void import_waypoints(FileEffects& effects, const std::string& gpx_path, const s
                       const std::string& app_folder, std::int16_t& obs_count)
 {
     obs_count = 0;
-    const FolderLock lock(app_folder);
+    const FolderLock lock(effects, app_folder);
     recover_locked(effects, app_folder);
-    const GpxFile gpx(gpx_path);
-    StagedFile survey(effects, writable_target(survey_path(app_folder)));
-    ByteStream stream(gpx.fd(), gpx_path);
+    const GpxFile gpx(effects, gpx_path);
+    StagedFile survey(effects, writable_target(effects, survey_path(app_folder)));
+    ByteStream stream = gpx.stream();
     const ImportPlan plan = plan_import(stream);
     if (plan.error) {
         // A photo that could not move was met before the fault in the content.
-        check_photo_moves(plan.photo_moves, gpx_folder, app_folder);
+        check_photo_moves(effects, plan.photo_moves, gpx_folder, app_folder);
         throw *plan.error;
     }
 
@@ -38,8 +38,8 @@ void import_waypoints(FileEffects& effects, const std::string& gpx_path, const s
     std::vector<FileMove> moves = photo_file_moves(plan.photo_moves, gpx_folder, app_folder);
     // A move onto a taken name fails anyway. Found before the change, in file
     // order, it leaves every later undo to files this change moved.
-    if (any_target_taken(moves))
-        check_photo_moves(plan.photo_moves, gpx_folder, app_folder);
+    if (any_target_taken(effects, moves))
+        check_photo_moves(effects, plan.photo_moves, gpx_folder, app_folder);
     // A source a copy left behind stays named in the journal; the next start
     // or archive says which.
     apply_change(effects, app_folder, {gpx_path, &survey, std::move(moves)},
@@ -57,7 +57,7 @@ void archive_gpx(const std::string& gpx_path, const std::string& gpx_name, const
 void archive_gpx(FileEffects& effects, const std::string& gpx_path, const std::string& gpx_name,
                  const std::string& app_folder)
 {
-    const FolderLock lock(app_folder);
+    const FolderLock lock(effects, app_folder);
     const Recovery recovery = recover_locked(effects, app_folder);
     // Its import undone, the file is still to be imported: it stays for that.
     if (recovery.outcome == RecoveryOutcome::Undone && !recovery.archive && recovery.gpx_path == gpx_path)
@@ -66,8 +66,8 @@ void archive_gpx(FileEffects& effects, const std::string& gpx_path, const std::s
                          "import it again.");
     const FileMove archive{gpx_path, archive_folder(app_folder), gpx_name};
     // Such as a GPX file imported from the archive folder itself.
-    if (any_target_taken({archive}))
-        throw move_failure(EEXIST, archive);
+    if (any_target_taken(effects, {archive}))
+        throw move_failure(effects, EEXIST, archive);
     // One move, but across file systems it is a copy and a removal, which a
     // crash must not split.
     const auto as_it_is = [](const RuntimeError& error, std::size_t) { return error; };
@@ -83,7 +83,7 @@ Recovery recover_interrupted_import(const std::string& app_folder)
 
 Recovery recover_interrupted_import(FileEffects& effects, const std::string& app_folder)
 {
-    const FolderLock lock(app_folder);
+    const FolderLock lock(effects, app_folder);
     return recover_locked(effects, app_folder);
 }
 

@@ -76,9 +76,9 @@ TEST(FolderQueries, OneReadTellsWhetherAnyNameIsTaken)
             testing_support::write_file(folder.path() / ("p" + std::to_string(n) + ".jpg"), "jpeg");
     }
     const std::string at = folder.path().string();
-    EXPECT_EQ(survey::folder_holds_any(at, {"p0.jpg", "p5.jpg", "p35.jpg", "p1.jp"}), false);
-    EXPECT_EQ(survey::folder_holds_any(at, {"p0.jpg", "p39.jpg"}), true);
-    EXPECT_EQ(survey::folder_holds_any(at + "/none", {"p1.jpg"}), std::nullopt);
+    EXPECT_EQ(survey::folder_holds_any(survey::system_file_effects(), at, {"p0.jpg", "p5.jpg", "p35.jpg", "p1.jp"}), false);
+    EXPECT_EQ(survey::folder_holds_any(survey::system_file_effects(), at, {"p0.jpg", "p39.jpg"}), true);
+    EXPECT_EQ(survey::folder_holds_any(survey::system_file_effects(), at + "/none", {"p1.jpg"}), std::nullopt);
 }
 
 // Enough moves to ask the photo folder in one read, named as the phone
@@ -90,9 +90,9 @@ TEST(FolderQueries, ManyMovesAreCheckedByTheirNames)
     for (std::size_t n = 0; n < survey::names_worth_a_folder_read; ++n)
         moves.push_back(
             {"/phone/p.jpg", folder.path().string() + "/", "2017-11-27_14-58-" + std::to_string(10 + n) + ".jpg"});
-    EXPECT_FALSE(survey::any_target_taken(moves));
+    EXPECT_FALSE(survey::any_target_taken(survey::system_file_effects(), moves));
     testing_support::write_file(folder.path() / moves.back().name, "jpeg");
-    EXPECT_TRUE(survey::any_target_taken(moves));
+    EXPECT_TRUE(survey::any_target_taken(survey::system_file_effects(), moves));
 }
 
 }  // namespace

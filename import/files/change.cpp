@@ -4,6 +4,7 @@
 #include "import/files/file_error.h"
 #include "import/files/file_handle.h"
 #include "import/files/file_io.h"
+#include "import/files/file_queries.h"
 #include "import/files/one_move.h"
 
 #include <algorithm>
@@ -69,7 +70,7 @@ void sync_or_throw(FileEffects& effects, const std::vector<std::string>& folders
 {
     std::string failed;
     if (const int error = sync_folders(effects, folders, failed))
-        throw file_error(error, failed);
+        throw file_error(effects, error, failed);
 }
 
 // For good, before the staged file goes: a journal without its staged file
@@ -106,7 +107,7 @@ std::optional<RuntimeError> remove_sources(FileEffects& effects, const std::stri
                          left + " Remove them by hand, then start the program again.");
     std::string failed;
     if (const int error = sync_folders(effects, move_folders(journal, removed), failed))
-        return file_error(error, failed).with_detail(
+        return file_error(effects, error, failed).with_detail(
             "The files were copied, but the disk did not confirm that the originals are gone. Start the program "
             "again to finish.");
     // Should it stay, the next start only finishes again.
@@ -209,7 +210,7 @@ public:
         const std::string draft = journal_draft_path(app_folder_);
         int fd = -1;
         if (const int error = effects_.create_new(draft, {}, fd))
-            throw file_error(error, draft);
+            throw file_error(effects_, error, draft);
         FileHandle file(effects_, fd);
         int error = effects_.write_all(file.fd(), encode_journal(journal_));
         if (error == 0)
@@ -224,7 +225,7 @@ public:
             // Closed first: Windows keeps an open file's name.
             file.close();
             effects_.remove(draft);
-            throw file_error(error, journal_path(app_folder_));
+            throw file_error(effects_, error, journal_path(app_folder_));
         }
         journaled_ = true;
         sync_or_throw(effects_, {app_folder_});
@@ -250,7 +251,7 @@ public:
         if (!survey_)
             return;
         if (const int error = effects_.rename_over(journal_.staged_path, journal_.survey_path))
-            throw file_error(error, journal_.survey_path);
+            throw file_error(effects_, error, journal_.survey_path);
         committed_ = true;
     }
 
@@ -261,7 +262,7 @@ public:
             return;
         const std::string folder = parent_folder(journal_.survey_path);
         if (const int error = effects_.sync_folder(folder))
-            throw file_error(error, folder)
+            throw file_error(effects_, error, folder)
                 .with_detail(journal_.survey_path + " holds the new records, but the disk did not confirm it "
                              "stored them. Check the disk and start the program again before you import more.");
     }
@@ -307,7 +308,7 @@ private:
         if (error == EXDEV)
             return {true, copy_without_replacing(effects_, move)};
         if (error != 0)
-            throw move_failure(error, move);
+            throw move_failure(effects_, error, move);
         return {};
     }
 
@@ -356,19 +357,11 @@ bool survey_replaced(FileEffects& effects, const IntentJournal& journal)
     std::string survey;
     const int error = read_whole_file(effects, journal.survey_path, survey);
     if (error != 0 && !means_absent(error))
-        throw file_error(error, journal.survey_path);
+        throw file_error(effects, error, journal.survey_path);
     return error == 0 && checksum_of(survey) == journal.survey_checksum;
 }
 
 }  // namespace
-
-bool present(FileEffects& effects, const std::string& path, FileStatus& status)
-{
-    const int error = effects.look_up(path, status);
-    if (error != 0 && !means_absent(error))
-        throw file_error(error, path);
-    return error == 0;
-}
 
 namespace {
 
@@ -384,7 +377,7 @@ MoveFound find_move(FileEffects& effects, const JournalMove& move)
         return MoveFound::Made;
     bool same = false;
     if (const int error = compare_files(effects, move.from, move.to, same))
-        throw file_error(error, move.to);
+        throw file_error(effects, error, move.to);
     const auto empty = [](const FileStatus& status) { return status.kind == EntryKind::File && status.size == 0; };
     if (same)
         return MoveFound::Copied;

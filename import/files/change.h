@@ -88,10 +88,6 @@ using MoveFailureText = std::function<RuntimeError(const RuntimeError& error, st
 std::optional<RuntimeError> apply_change(FileEffects& effects, const std::string& app_folder, const Change& change,
                                          const MoveFailureText& move_failure_text);
 
-// Whether something stands at `path`: a look-up's failure is an answer only
-// when it says nothing is there; any other throws, naming the path (R8).
-bool present(FileEffects& effects, const std::string& path, FileStatus& status);
-
 // What a start finds of one move of a change a crash interrupted (R8, R9).
 enum class MoveFound {
     NotMade,   // the source only

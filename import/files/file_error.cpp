@@ -1,7 +1,6 @@
 #include "import/files/file_error.h"
 
-#include "import/files/file_effects.h"
-#include "import/files/file_queries.h"
+#include "import/files/file_names.h"
 
 #include <cerrno>
 
@@ -35,11 +34,12 @@ bool means_absent(int error)
     return error == ENOENT || error == ENOTDIR;
 }
 
-RuntimeError file_error(int error, const std::string& path)
+RuntimeError file_error(FileEffects& effects, int error, const std::string& path)
 {
     if (error == ENOENT) {
         const std::string folder = parent_folder(path);
-        if (entry_kind(folder) != EntryKind::Folder)
+        FileStatus status;
+        if (means_absent(effects.look_up(folder, status)))
             return RuntimeError::for_file(ErrorKind::PathNotFound, folder);
     }
     const RuntimeError failure = RuntimeError::for_file(kind_of(error), path);

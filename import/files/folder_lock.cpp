@@ -6,9 +6,8 @@
 
 namespace survey {
 
-FolderLock::FolderLock(const std::string& app_folder)
+FolderLock::FolderLock(FileEffects& effects, const std::string& app_folder)
 {
-    FileEffects& effects = system_file_effects();
     int fd = -1;
     const int error = effects.lock_folder(app_folder, fd);
     // The program folder itself is what is missing.
@@ -19,7 +18,7 @@ FolderLock::FolderLock(const std::string& app_folder)
             .with_detail("Another window of this program is changing this program folder. Wait until it "
                          "has finished, then try again.");
     if (error != 0)
-        throw file_error(error, app_folder);
+        throw file_error(effects, error, app_folder);
     held_ = FileHandle(effects, fd);
 }
 

@@ -12,7 +12,7 @@ namespace survey {
 class FolderLock {
 public:
     // Throws when the folder is missing, or another window holds it.
-    explicit FolderLock(const std::string& app_folder);
+    FolderLock(FileEffects& effects, const std::string& app_folder);
 
 private:
     FileHandle held_;

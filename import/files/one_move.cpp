@@ -73,14 +73,14 @@ FileIdentity copy_without_replacing(FileEffects& effects, const FileMove& move)
     // go refuses the move now, as a rename within one file system would.
     const std::string source_folder = parent_folder(move.source);
     if (const int error = effects.may_change_folder(source_folder))
-        throw file_error(error, source_folder);
+        throw file_error(effects, error, source_folder);
     int fd = -1;
     if (const int error = effects.open_to_read(move.source, fd))
-        throw move_failure(error, move);
+        throw move_failure(effects, error, move);
     const FileHandle source(effects, fd);
     FileStatus copied;
     if (const int error = effects.status_of(source.fd(), copied))
-        throw file_error(error, move.source);
+        throw file_error(effects, error, move.source);
 
     int error = effects.create_unnamed(move.target_folder, fd);
     // FAT and network file systems have no unnamed files: there the copy is
@@ -90,7 +90,7 @@ FileIdentity copy_without_replacing(FileEffects& effects, const FileMove& move)
     if (named)
         error = effects.create_new(part, {}, fd);
     if (error != 0)
-        throw move_failure(error, move);
+        throw move_failure(effects, error, move);
     FileHandle copy(effects, fd);
     CopySide failed = CopySide::Copy;
     error = copy_bytes(effects, source.fd(), copy.fd(), failed);
@@ -107,9 +107,9 @@ FileIdentity copy_without_replacing(FileEffects& effects, const FileMove& move)
         effects.remove(part);
     // A card that fails a read is what to name, not the copy.
     if (source_failed)
-        throw file_error(error, move.source);
+        throw file_error(effects, error, move.source);
     if (error != 0)
-        throw move_failure(error, move);
+        throw move_failure(effects, error, move);
     return copied.identity;
 }
 

@@ -3,6 +3,7 @@
 #include "import/files/change.h"
 #include "import/files/file_error.h"
 #include "import/files/file_io.h"
+#include "import/files/file_queries.h"
 #include "import/files/intent_journal.h"
 #include "import/files/program_folders.h"
 #include "import/files/staged_file.h"
@@ -21,7 +22,7 @@ bool remove_if_present(FileEffects& effects, const std::string& path)
     if (error == 0)
         error = effects.remove(path);
     if (error != 0 && !means_absent(error))
-        throw file_error(error, path);
+        throw file_error(effects, error, path);
     return error == 0;
 }
 
@@ -32,7 +33,7 @@ bool remove_if_present(FileEffects& effects, const std::string& path)
 Recovery remove_leftovers(FileEffects& effects, const std::string& app_folder)
 {
     const bool draft = remove_if_present(effects, journal_draft_path(app_folder));
-    const std::string survey = link_target(survey_path(app_folder));
+    const std::string survey = link_target(effects, survey_path(app_folder));
     const std::string staged = StagedFile::temp_path_for(survey);
     FileStatus status;
     if (!present(effects, survey, status) && present(effects, staged, status))
@@ -45,7 +46,7 @@ Recovery remove_leftovers(FileEffects& effects, const std::string& app_folder)
         return {};
     for (const std::string& folder : {app_folder, parent_folder(staged)})
         if (const int error = effects.sync_folder(folder))
-            throw file_error(error, folder);
+            throw file_error(effects, error, folder);
     return {RecoveryOutcome::Undone, {}, false};
 }
 
@@ -87,7 +88,7 @@ void check_folders_present(FileEffects& effects, const std::string& path, const 
         if (error == 0)
             continue;
         if (!means_absent(error))
-            throw file_error(error, folder);
+            throw file_error(effects, error, folder);
         throw RuntimeError::for_file(ErrorKind::PathNotFound, folder)
             .with_detail("An interrupted import changed files in this folder, which is not there now. Put back the "
                          "card or drive that holds it and start the program again; or, if it is gone for good, "
@@ -102,7 +103,7 @@ void complete_replace(FileEffects& effects, const IntentJournal& journal)
     if (error == 0)
         error = effects.sync_folder(parent_folder(journal.survey_path));
     if (error != 0)
-        throw file_error(error, journal.survey_path);
+        throw file_error(effects, error, journal.survey_path);
 }
 
 }  // namespace
@@ -115,7 +116,7 @@ Recovery recover_locked(FileEffects& effects, const std::string& app_folder)
     if (means_absent(error))
         return remove_leftovers(effects, app_folder);
     if (error != 0)
-        throw file_error(error, path);
+        throw file_error(effects, error, path);
     const IntentJournal journal = decoded(path, bytes);
     check_folders_present(effects, path, journal);
     // A draft beside a journal never took its name; the journal's own change decides.

@@ -37,12 +37,12 @@ Devices as_on_this_system(Devices devices)
 int steps_of(Devices devices)
 {
     switch (as_on_this_system(devices)) {
-    case Devices::Same: return 31;
-    case Devices::Cross: return 70;
-    case Devices::CrossToFat: return 75;
-    case Devices::SameOnFuseFat: return 51;
-    case Devices::CrossToFuseFat: return 105;
-    case Devices::SameWithoutRefusingRenames: return 46;
+    case Devices::Same: return 34;
+    case Devices::Cross: return 73;
+    case Devices::CrossToFat: return 78;
+    case Devices::SameOnFuseFat: return 54;
+    case Devices::CrossToFuseFat: return 108;
+    case Devices::SameWithoutRefusingRenames: return 49;
     }
     return 0;
 }
