@@ -25,7 +25,7 @@ void import_waypoints(FileEffects& effects, const std::string& gpx_path, const s
     const FolderLock lock(effects, app_folder);
     recover_locked(effects, app_folder);
     const GpxFile gpx(effects, gpx_path);
-    StagedFile survey(effects, writable_target(effects, survey_path(app_folder)));
+    const std::string survey_file = writable_target(effects, survey_path(app_folder));
     ByteStream stream = gpx.stream();
     const ImportPlan plan = plan_import(stream);
     if (plan.error) {
@@ -34,12 +34,16 @@ void import_waypoints(FileEffects& effects, const std::string& gpx_path, const s
         throw *plan.error;
     }
 
-    survey.write_and_sync(plan.survey_text);
     std::vector<FileMove> moves = photo_file_moves(plan.photo_moves, gpx_folder, app_folder);
     // A move onto a taken name fails anyway. Found before the change, in file
     // order, it leaves every later undo to files this change moved.
     if (any_target_taken(effects, moves))
         check_photo_moves(effects, plan.photo_moves, gpx_folder, app_folder);
+    // Staged only now, with the file read whole and planned: a staged survey
+    // that a start finds without a journal is then always of a change that
+    // never committed (R1, R7).
+    StagedFile survey(effects, survey_file);
+    survey.write_and_sync(plan.survey_text);
     // A source a copy left behind stays named in the journal; the next start
     // or archive says which.
     apply_change(effects, app_folder, {gpx_path, &survey, std::move(moves)},

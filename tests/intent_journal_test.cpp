@@ -44,17 +44,24 @@ TEST(IntentJournal, AnythingButWhatWasWrittenIsDamage)
     EXPECT_EQ(survey::decode_journal("").fault, JournalFault::Damaged);
 }
 
-// Checksummed, but of a shape no change is journaled in: no moves, or an
-// archive of more than its one.
+// Checksummed, but of a shape no change is journaled in: an archive of
+// other than its one move, or a survey named without its staged file. An
+// import without photos moves nothing.
 TEST(IntentJournal, AShapeNeverWrittenIsDamage)
 {
-    IntentJournal no_moves = journal;
-    no_moves.moves.clear();
     IntentJournal archive_of_two = journal;
     archive_of_two.survey_path.clear();
     archive_of_two.staged_path.clear();
-    for (const IntentJournal& shape : {no_moves, archive_of_two})
+    IntentJournal archive_of_none = archive_of_two;
+    archive_of_none.moves.clear();
+    IntentJournal unstaged = journal;
+    unstaged.staged_path.clear();
+    unstaged.moves.resize(1);
+    for (const IntentJournal& shape : {archive_of_two, archive_of_none, unstaged})
         EXPECT_EQ(survey::decode_journal(survey::encode_journal(shape)).fault, JournalFault::Damaged);
+    IntentJournal no_photos = journal;
+    no_photos.moves.clear();
+    EXPECT_TRUE(survey::decode_journal(survey::encode_journal(no_photos)).journal);
 }
 
 // Another version's journal follows that version's rules, so it is not read.

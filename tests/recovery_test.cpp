@@ -445,19 +445,21 @@ TEST_F(Recovery, AnArchiveLeavesAFileWhoseImportItsStartUndid)
     EXPECT_FALSE(fs::exists(journal()));
 }
 
-// Without a journal, a staged survey whose survey file is gone may be all
-// there is of it (a replace cut short on FAT): it is kept, and named.
-TEST_F(Recovery, AStagedSurveyIsKeptWhileTheSurveyFileIsGone)
+// Every change is journaled before it commits, so a staged survey without
+// a journal never took effect, even where no survey file stands yet (a
+// first import): the start removes it and says so.
+TEST_F(Recovery, AStagedSurveyWithoutAJournalIsRemovedWhetherOrNotASurveyFileStands)
 {
     const std::string staged = app().string() + "/survey.csv.gpx-survey-import.tmp";
-    write_file(staged, "new survey");
-    try {
-        survey::recover_interrupted_import(app().string());
-        ADD_FAILURE() << "the start decided";
-    } catch (const survey::RuntimeError& error) {
-        EXPECT_EQ(error.path(), staged);
+    for (const bool survey_there : {false, true}) {
+        write_file(staged, "new survey");
+        const survey::Recovery recovery = survey::recover_interrupted_import(app().string());
+        EXPECT_EQ(recovery.outcome, RecoveryOutcome::Undone) << survey_there;
+        EXPECT_EQ(recovery.gpx_path, "") << survey_there;
+        EXPECT_FALSE(fs::exists(staged)) << survey_there;
+        write_file(survey_csv(), "old survey");
     }
-    EXPECT_EQ(read_file(staged), "new survey");
+    EXPECT_EQ(read_file(survey_csv()), "old survey");
 }
 
 // A start removes only a staged file of this program's own naming.

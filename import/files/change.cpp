@@ -194,11 +194,10 @@ public:
         moves_ = &change.moves;
     }
 
-    // R1, R2. Without moves the commit alone is the change, and needs no journal.
+    // R1, R2: with photos or without, so that a start never finds a staged
+    // survey it cannot place.
     void begin()
     {
-        if (journal_.moves.empty())
-            return;
         if (survey_) {
             FileStatus survey;
             journal_.survey_existed = present(effects_, journal_.survey_path, survey);

@@ -18,9 +18,11 @@
 // sequences the steps itself.
 //
 // The states a change passes through, and what stands on disk in each:
-//   Staged     the new survey, whole and synced, under its temporary name.
-//   Journaled  the journal, naming the staged file and every move, under its
-//              own name. From here on a start that finds it acts on it.
+//   Staged     the new survey, whole and synced, under its temporary name,
+//              made once the GPX file has been read whole and planned.
+//   Journaled  the journal, naming the staged file and every move (an import
+//              without photos has none), under its own name. From here on a
+//              start that finds it acts on it.
 //   Moving     files renamed, or copied across file systems, one by one.
 //   Durable    every folder a move touched synced.
 //   Committed  the staged file renamed over survey.csv (an archive commits
@@ -30,17 +32,19 @@
 // reverse order, the journal removed, then the staged file.
 //
 // The rules that keep it safe, whatever instant the power goes:
-//   R1 The staged file is synced before the journal names it, and its name
-//      is on disk before the first move (the journal's folder sync covers it
-//      when they share a folder). The journal keeps the checksum of its
-//      bytes: without its staged file, a change committed when the survey
-//      file holds those bytes or any move was made; else the staged file's
-//      name never reached the disk before a power cut, and the change is
-//      undone. (StagedFile::write_and_sync, ChangeInProgress::begin,
-//      change_committed)
-//   R2 The journal appears under its name only when whole: written and
-//      synced under a draft name, renamed, its folder synced, all before the
-//      first move. It carries a version and a checksum, so one under its
+//   R1 The staged file is made only once the GPX file has been read whole
+//      and planned, is synced before the journal names it, and its name is
+//      on disk before the first move or the commit (the journal's folder
+//      sync covers it when they share a folder). The journal keeps the
+//      checksum of its bytes: without its staged file, a change committed
+//      when the survey file holds those bytes or any move was made; else the
+//      staged file's name never reached the disk before a power cut, and the
+//      change is undone. (import_waypoints, StagedFile::write_and_sync,
+//      ChangeInProgress::begin, change_committed)
+//   R2 Every change is journaled, with photos or without. The journal
+//      appears under its name only when whole: written and synced under a
+//      draft name, renamed, its folder synced, all before the first move or
+//      the commit. It carries a version and a checksum, so one under its
 //      name that does not decode is damage, never a cut: recovery refuses
 //      and keeps every file. (ChangeInProgress::begin, decode_journal)
 //   R3 A move never replaces a file; one made by a hard link keeps its old
@@ -56,7 +60,9 @@
 //      start, when time has passed and a card may have changed, removes it
 //      only if its bytes equal the copy's. (finish_change)
 //   R7 The journal goes only when nothing is left to do, and an undo removes
-//      it, durably, before the staged file. (finish_change, undo_change)
+//      it, durably, before the staged file. With R1 and R2, a staged file
+//      with no journal is always of a change that never committed, and a
+//      start removes it. (finish_change, undo_change, recover_locked)
 //   R8 Recovery decides on facts only: nothing is there only when a look-up
 //      says so (ENOENT, ENOTDIR); any other failed look-up, read or sync
 //      stops it with the journal kept, as does a folder of the change that

@@ -88,12 +88,13 @@ IntentJournal read_fields(FieldReader& in)
     return journal;
 }
 
-// A change is journaled only when it moves files, and an archive moves one:
-// recovery reads no other shape, and guessing at one could lose a file.
+// An import stages a survey and moves any number of files; an archive
+// stages nothing and moves one: recovery reads no other shape, and guessing
+// at one could lose a file.
 bool of_a_written_shape(const IntentJournal& journal)
 {
     const bool archive = journal.staged_path.empty();
-    return !journal.moves.empty() && (!archive || journal.moves.size() == 1);
+    return archive ? journal.survey_path.empty() && journal.moves.size() == 1 : !journal.survey_path.empty();
 }
 
 }  // namespace

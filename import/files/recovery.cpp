@@ -27,20 +27,12 @@ bool remove_if_present(FileEffects& effects, const std::string& path)
 }
 
 // A staged survey file or a draft journal with no journal belongs to a
-// change that died before it changed anything the user sees; unless the
-// survey file is gone, as a replace cut between its steps on FAT leaves it,
-// and the staged file is all there is of it.
+// change that never committed: every change is journaled before it commits,
+// and keeps its journal until after (R7).
 Recovery remove_leftovers(FileEffects& effects, const std::string& app_folder)
 {
     const bool draft = remove_if_present(effects, journal_draft_path(app_folder));
-    const std::string survey = link_target(effects, survey_path(app_folder));
-    const std::string staged = StagedFile::temp_path_for(survey);
-    FileStatus status;
-    if (!present(effects, survey, status) && present(effects, staged, status))
-        throw RuntimeError::for_file(ErrorKind::PathFileAccessError, staged)
-            .with_detail("The program stopped while it wrote a new survey, and " + survey + " is not there. Look "
-                         "at this file: if it holds the survey whole, rename it to survey.csv; if not, delete it. "
-                         "Then start the program again.");
+    const std::string staged = StagedFile::temp_path_for(link_target(effects, survey_path(app_folder)));
     const bool stale = remove_if_present(effects, staged);
     if (!draft && !stale)
         return {};
