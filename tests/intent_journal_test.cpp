@@ -45,8 +45,8 @@ TEST(IntentJournal, AnythingButWhatWasWrittenIsDamage)
 }
 
 // Checksummed, but of a shape no change is journaled in: an archive of
-// other than its one move, or a survey named without its staged file. An
-// import without photos moves nothing.
+// other than its one move, a survey named without its staged file, or one
+// file in two moves. An import without photos moves nothing.
 TEST(IntentJournal, AShapeNeverWrittenIsDamage)
 {
     IntentJournal archive_of_two = journal;
@@ -57,7 +57,9 @@ TEST(IntentJournal, AShapeNeverWrittenIsDamage)
     IntentJournal unstaged = journal;
     unstaged.staged_path.clear();
     unstaged.moves.resize(1);
-    for (const IntentJournal& shape : {archive_of_two, archive_of_none, unstaged})
+    IntentJournal one_file_twice = journal;
+    one_file_twice.moves[1].from = one_file_twice.moves[0].to;
+    for (const IntentJournal& shape : {archive_of_two, archive_of_none, unstaged, one_file_twice})
         EXPECT_EQ(survey::decode_journal(survey::encode_journal(shape)).fault, JournalFault::Damaged);
     IntentJournal no_photos = journal;
     no_photos.moves.clear();

@@ -257,19 +257,37 @@ TEST_F(ProtectedFiles, ANewPhotoUnderACopiedOnesInodeOnACardStays)
     EXPECT_EQ(read_file(app() / "photosound" / "p1.jpg"), "JPEG of p1.jpg");
 }
 
-// Every rename fails, the undo's too: the message names the file left
-// behind, and the next start puts it back once it can.
+// Every rename fails, the undo's too; or, on FAT through FUSE, the rename
+// over a reserved name fails, and so does the reservation's removal: the
+// message names the file left behind, and the next start puts it back once
+// it can.
 class UndoRefused : public testing_support::FailingEffects {
 public:
+    explicit UndoRefused(bool fuse_fat) : fuse_fat_(fuse_fat)
+    {
+        if (fuse_fat) {
+            no_refusing_renames();
+            no_hard_links();
+        }
+    }
     int rename_without_replacing(const std::string& from, const std::string& to) override
     {
-        return from.find("/photosound/") != std::string::npos ? EACCES
-                                                               : FailingEffects::rename_without_replacing(from, to);
+        return in_photos(from) ? EACCES : FailingEffects::rename_without_replacing(from, to);
     }
     int rename_over(const std::string& from, const std::string& to) override
     {
+        if (fuse_fat_ && in_photos(to))
+            return EIO;
         return to.ends_with("survey.csv") ? EROFS : FailingEffects::rename_over(from, to);
     }
+    int remove(const std::string& path) override
+    {
+        return fuse_fat_ && in_photos(path) ? EIO : FailingEffects::remove(path);
+    }
+
+private:
+    static bool in_photos(const std::string& path) { return path.find("/photosound/") != std::string::npos; }
+    bool fuse_fat_;
 };
 
 TEST_F(ProtectedFiles, AnUndoThatFailsNamesTheFileLeftBehind)
@@ -278,18 +296,20 @@ TEST_F(ProtectedFiles, AnUndoThatFailsNamesTheFileLeftBehind)
     write_file(survey_csv(), "earlier survey\r\n");
     const fs::path gpx = put_gpx(one_photo_sighting);
     const auto before = everything();
+    for (const bool fuse_fat : {false, true}) {
+        UndoRefused refusing(fuse_fat);
+        const auto error = import(gpx, refusing);
+        ASSERT_TRUE(error);
+        EXPECT_EQ(error->kind(), fuse_fat ? ErrorKind::DeviceIoError : ErrorKind::PermissionDenied);
+        const std::string left = (app() / "photosound" / "p1.jpg").string() +
+                                 (fuse_fat ? ", an empty file that held the name for " : " could not be put back as ") +
+                                 (phone() / "p1.jpg").string();
+        EXPECT_NE(error->detail().find(left), std::string::npos) << error->detail();
 
-    UndoRefused refusing;
-    const auto error = import(gpx, refusing);
-    ASSERT_TRUE(error);
-    EXPECT_EQ(error->kind(), ErrorKind::PermissionDenied);
-    const std::string left = (app() / "photosound" / "p1.jpg").string() + " could not be put back as " +
-                             (phone() / "p1.jpg").string();
-    EXPECT_NE(error->detail().find(left), std::string::npos) << error->detail();
-
-    const survey::Recovery recovery = survey::recover_interrupted_import(app().string());
-    EXPECT_EQ(recovery.outcome, survey::RecoveryOutcome::Undone);
-    EXPECT_EQ(everything(), before);
+        const survey::Recovery recovery = survey::recover_interrupted_import(app().string());
+        EXPECT_EQ(recovery.outcome, survey::RecoveryOutcome::Undone) << fuse_fat;
+        EXPECT_EQ(everything(), before) << fuse_fat;
+    }
 }
 
 }  // namespace

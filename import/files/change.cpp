@@ -28,6 +28,12 @@ std::string because(int error)
     return std::string(" (") + std::strerror(error) + ").";
 }
 
+// A look that failed, in words: the file and what the disk said.
+std::string not_looked_at(const RuntimeError& look)
+{
+    return look.path() + " could not be looked at (" + std::string(error_message(look.kind())) + ").";
+}
+
 // A name longer than the file system holds names nothing there (R8): the
 // copy that would have taken it failed on that name, and nothing else of
 // this program's makes it. Only ours are looked for under such names.
@@ -73,14 +79,50 @@ void sync_or_throw(FileEffects& effects, const std::vector<std::string>& folders
         throw file_error(effects, error, failed);
 }
 
+// Removes `path`: 0 once it is gone, even when the removal reported a
+// failure that a look then shows took effect all the same.
+int remove_file(FileEffects& effects, const std::string& path)
+{
+    const int error = effects.remove(path);
+    FileStatus status;
+    if (error == 0 || means_absent(error) || means_absent(effects.look_up(path, status)))
+        return 0;
+    return error;
+}
+
 // For good, before the staged file goes: a journal without its staged file
 // reads as a change that committed (R7).
 int remove_journal(FileEffects& effects, const std::string& app_folder)
 {
-    const int error = effects.remove(journal_path(app_folder));
-    if (error != 0 && !means_absent(error))
+    if (const int error = remove_file(effects, journal_path(app_folder)))
         return error;
     return effects.sync_folder(app_folder);
+}
+
+MoveFound find_move(FileEffects& effects, const JournalMove& move)
+{
+    FileStatus source;
+    FileStatus target;
+    const bool from = present(effects, move.from, source);
+    const bool to = present(effects, move.to, target);
+    if (!to)
+        return from ? MoveFound::NotMade : MoveFound::Neither;
+    if (!from)
+        return MoveFound::Made;
+    bool same = false;
+    if (const int error = compare_files(effects, move.from, move.to, same))
+        throw file_error(effects, error, move.to);
+    const auto empty = [](const FileStatus& status) { return status.kind == EntryKind::File && status.size == 0; };
+    if (same)
+        return MoveFound::Copied;
+    if (empty(target))
+        return MoveFound::Reserved;
+    return empty(source) ? MoveFound::MovingBack : MoveFound::Foreign;
+}
+
+bool made(MoveFound move)
+{
+    return move == MoveFound::Made || move == MoveFound::Copied;
 }
 
 // Whether each copied source goes: 0 or the errno value of a look that failed.
@@ -96,7 +138,7 @@ std::optional<RuntimeError> remove_sources(FileEffects& effects, const std::stri
         bool remove = false;
         int error = goes(i, remove);
         if (error == 0 && remove)
-            error = effects.remove(journal.moves[i].from);
+            error = remove_file(effects, journal.moves[i].from);
         removed[i] = remove && error == 0;
         if (error != 0 && !means_absent(error))
             left += " " + journal.moves[i].from + because(error);
@@ -115,51 +157,98 @@ std::optional<RuntimeError> remove_sources(FileEffects& effects, const std::stri
     return std::nullopt;
 }
 
-// Takes back the moves in reverse order, removes what a copy cut short
-// left, then the journal and the staged file (R7).
-std::optional<std::string> put_back(FileEffects& effects, const std::string& app_folder,
-                                    const IntentJournal& journal, const std::vector<UndoStep>& steps)
+UndoStep undo_step(MoveFound found)
+{
+    switch (found) {
+    case MoveFound::Made: return UndoStep::MoveBack;
+    case MoveFound::MovingBack: return UndoStep::MoveOverReservation;
+    case MoveFound::Copied:
+    case MoveFound::Reserved: return UndoStep::RemoveTarget;
+    default: return UndoStep::Nothing;
+    }
+}
+
+int take_back(FileEffects& effects, const JournalMove& move, UndoStep step)
+{
+    switch (step) {
+    case UndoStep::MoveBack: return move_without_replacing(effects, move.to, move.from);
+    case UndoStep::MoveOverReservation: return effects.rename_over(move.to, move.from);
+    case UndoStep::RemoveTarget: return effects.remove(move.to);
+    case UndoStep::Nothing: break;
+    }
+    return 0;
+}
+
+// What an undo step that reported `error` left, in words naming the file;
+// nothing when a look shows the step took effect all the same.
+std::string left_by(FileEffects& effects, const JournalMove& move, MoveFound found, int error)
+{
+    try {
+        if (find_move(effects, move) == MoveFound::NotMade)
+            return {};
+    } catch (const RuntimeError& look) {
+        return " Whether " + move.to + " is back as " + move.from + " could not be told: " + not_looked_at(look);
+    }
+    if (found == MoveFound::Copied)
+        return " " + move.to + ", a copy of " + move.from + ", could not be removed" + because(error);
+    if (found == MoveFound::Reserved)
+        return " " + move.to + ", an empty file that held the name for " + move.from + ", could not be removed" +
+               because(error);
+    return " " + move.to + " could not be put back as " + move.from + because(error);
+}
+
+// Removes the working copy of a move that a crash or a failure cut short.
+// It is this change's, whatever it holds; but while its source is not
+// there, it may be all there is of the file. Returns what it left, in words.
+std::string remove_working_copy(FileEffects& effects, const JournalMove& move, bool& removed)
+{
+    const std::string part = copy_in_progress_path(move.to);
+    FileStatus status;
+    const int look = effects.look_up(part, status);
+    if (nothing_under_name(look))
+        return {};
+    if (look != 0)
+        return " " + part + " could not be looked at" + because(look);
+    try {
+        if (!present(effects, move.from, status))
+            return " " + part + " is kept, since " + move.from + " is not there.";
+    } catch (const RuntimeError&) {
+        return " " + part + " is kept, since " + move.from + " could not be looked at.";
+    }
+    if (const int error = remove_file(effects, part))
+        return " " + part + ", a copy this change was making, could not be removed" + because(error);
+    removed = true;
+    return {};
+}
+
+}  // namespace
+
+// Takes back the moves `found` made, in reverse order, removes what a copy
+// cut short left, then the journal and the staged file (R7). What stopped
+// it keeps the journal and the staged file, so that the next try still
+// knows the change never committed.
+std::optional<std::string> undo_change(FileEffects& effects, const std::string& app_folder,
+                                       const IntentJournal& journal, const std::vector<MoveFound>& found)
 {
     std::string left;
     std::vector<bool> touched(journal.moves.size());
-    for (std::size_t i = steps.size(); i-- > 0;) {
-        const JournalMove& move = journal.moves[i];
-        int error = 0;
-        if (steps[i] == UndoStep::MoveBack)
-            error = move_without_replacing(effects, move.to, move.from);
-        else if (steps[i] == UndoStep::MoveOverReservation)
-            error = effects.rename_over(move.to, move.from);
-        else if (steps[i] == UndoStep::RemoveTarget)
-            error = effects.remove(move.to);
-        touched[i] = steps[i] != UndoStep::Nothing;
-        if (error != 0)
-            left += " " + move.to + " could not be put back as " + move.from + because(error);
+    for (std::size_t i = found.size(); i-- > 0;) {
+        const UndoStep step = undo_step(found[i]);
+        if (const int error = take_back(effects, journal.moves[i], step))
+            left += left_by(effects, journal.moves[i], found[i], error);
+        touched[i] = step != UndoStep::Nothing;
     }
-    // A named copy cut short, by a crash or a failure to remove it, is this
-    // change's, whatever it holds; but while its source is not there, it may
-    // be all there is of the file.
     for (std::size_t i = 0; i < journal.moves.size(); ++i) {
-        const std::string part = copy_in_progress_path(journal.moves[i].to);
-        FileStatus status;
-        int error = effects.look_up(part, status);
-        if (error == 0 && effects.look_up(journal.moves[i].from, status) != 0) {
-            left += " " + part + " is kept, since " + journal.moves[i].from + " is not there.";
-            continue;
-        }
-        if (error == 0)
-            error = effects.remove(part);
-        if (error == 0)
-            touched[i] = true;
-        else if (!nothing_under_name(error))
-            left += " " + part + " could not be removed" + because(error);
+        bool removed = false;
+        left += remove_working_copy(effects, journal.moves[i], removed);
+        touched[i] = touched[i] || removed;
     }
-    std::string failed;
-    if (const int error = sync_folders(effects, move_folders(journal, touched), failed))
-        left += " The disk did not confirm the change to " + failed + because(error);
-    // The staged file stays with the journal, so that the next try still
-    // knows the change never committed.
     if (!left.empty())
         return "Not every file could be put back:" + left + " Move them back by hand, then start the program again.";
+    std::string failed;
+    if (const int error = sync_folders(effects, move_folders(journal, touched), failed))
+        return "Every file is back where it was, but the disk did not confirm it for " + failed + because(error) +
+               " Check the disk, then start the program again to finish.";
     if (const int error = remove_journal(effects, app_folder))
         return "Every file is back where it was, but " + journal_path(app_folder) + " could not be removed" +
                because(error) + " The next start removes it.";
@@ -168,11 +257,24 @@ std::optional<std::string> put_back(FileEffects& effects, const std::string& app
     return std::nullopt;
 }
 
-RuntimeError with_undo_failure(const RuntimeError& cause, const std::optional<std::string>& left)
+namespace {
+
+RuntimeError with_sentence(const RuntimeError& cause, const std::optional<std::string>& sentence)
 {
-    if (!left)
+    if (!sentence)
         return cause;
-    return cause.with_detail(cause.detail().empty() ? *left : cause.detail() + " " + *left);
+    return cause.with_detail(cause.detail().empty() ? *sentence : cause.detail() + " " + *sentence);
+}
+
+// What a change that stands after all means to the user.
+std::string took_effect(const IntentJournal& journal)
+{
+    if (journal.survey_path.empty())
+        return "The file was moved to " + journal.moves.front().to +
+               " all the same, though the disk reported the error above. Check the disk.";
+    return "The import took effect all the same, though the disk reported the error above: " + journal.survey_path +
+           " holds the new records, and every file it moved is in place. Check the disk before you import more, "
+           "and do not import this file again.";
 }
 
 // A change as its own process makes it, from the journal to the commit.
@@ -217,23 +319,27 @@ public:
         if (error == 0)
             error = file.close();
         // Nothing stands under the journal's name: the start before this
-        // change, under the same lock, saw to that.
-        if (error == 0)
+        // change, under the same lock, saw to that. From this rename on, a
+        // failure may leave the journal standing, and the undo looks.
+        if (error == 0) {
+            journaled_ = true;
             error = effects_.rename_over(draft, journal_path(app_folder_));
+        }
         if (error != 0) {
             // Closed first: Windows keeps an open file's name.
             file.close();
             effects_.remove(draft);
             throw file_error(effects_, error, journal_path(app_folder_));
         }
-        journaled_ = true;
         sync_or_throw(effects_, {app_folder_});
     }
 
     // R3, in the order the moves were listed, so that the first that fails
-    // is the one a check in that order would have found.
+    // is the one a check in that order would have found. An archive commits
+    // with its one move, which may then have taken effect.
     void make_moves(const MoveFailureText& failure_text)
     {
+        commit_tried_ = !survey_;
         for (std::size_t i = 0; i < moves_->size(); ++i) {
             try {
                 made_.push_back(make_move((*moves_)[i]));
@@ -249,9 +355,9 @@ public:
         sync_or_throw(effects_, move_folders(journal_, std::vector<bool>(journal_.moves.size(), true)));
         if (!survey_)
             return;
+        commit_tried_ = true;
         if (const int error = effects_.rename_over(journal_.staged_path, journal_.survey_path))
             throw file_error(effects_, error, journal_.survey_path);
-        committed_ = true;
     }
 
     // R10: the change stands; only the disk's word on it is missing.
@@ -271,8 +377,6 @@ public:
     // since (FAT does) still has its bytes.
     std::optional<RuntimeError> finish()
     {
-        if (!journaled_)
-            return std::nullopt;
         return remove_sources(effects_, app_folder_, journal_, [this](std::size_t i, bool& goes) {
             goes = false;
             if (!made_[i].copied)
@@ -286,18 +390,37 @@ public:
         });
     }
 
-    std::optional<std::string> undo()
+    // After a failure: a step that failed may have taken effect all the
+    // same, so what stands decides, as at a start. A change found committed
+    // goes forward; one that is not is put back. Returns what the user must
+    // know besides the failure itself.
+    std::optional<std::string> settle()
     {
-        if (committed_)
-            return std::nullopt;
         if (!journaled_) {
             remove_staged();
             return std::nullopt;
         }
-        std::vector<UndoStep> steps(made_.size());
-        std::transform(made_.begin(), made_.end(), steps.begin(),
-                       [](const MadeMove& made) { return made.copied ? UndoStep::RemoveTarget : UndoStep::MoveBack; });
-        return put_back(effects_, app_folder_, journal_, steps);
+        std::vector<MoveFound> found;
+        bool committed = false;
+        try {
+            found = find_moves(effects_, journal_);
+            committed = commit_tried_ && change_committed(effects_, journal_, found);
+        } catch (const RuntimeError& look) {
+            return "Whether the change took effect could not be told: " + not_looked_at(look) +
+                   " Every file is left as it is: check the card or disk, then start the program again, which "
+                   "finishes or undoes the change.";
+        }
+        if (!committed)
+            return undo_change(effects_, app_folder_, journal_, found);
+        std::string sentence = took_effect(journal_);
+        try {
+            confirm_commit();
+        } catch (const RuntimeError& unconfirmed) {
+            return sentence + " " + unconfirmed.detail();
+        }
+        if (const std::optional<RuntimeError> left = finish_change(effects_, app_folder_, journal_, found))
+            sentence += " " + left->detail();
+        return sentence;
     }
 
 private:
@@ -323,7 +446,9 @@ private:
     const std::vector<FileMove>* moves_;
     IntentJournal journal_;
     bool journaled_ = false;
-    bool committed_ = false;
+    // Whether the step that commits was reached: before it, the change
+    // cannot have taken effect, whatever a look finds.
+    bool commit_tried_ = false;
     std::vector<MadeMove> made_;
 };
 
@@ -338,9 +463,9 @@ std::optional<RuntimeError> apply_change(FileEffects& effects, const std::string
         applying.make_moves(move_failure_text);
         applying.commit();
     } catch (const RuntimeError& error) {
-        throw with_undo_failure(error, applying.undo());
+        throw with_sentence(error, applying.settle());
     } catch (...) {
-        applying.undo();
+        applying.settle();
         throw;
     }
     applying.confirm_commit();
@@ -362,31 +487,6 @@ bool survey_replaced(FileEffects& effects, const IntentJournal& journal)
 
 }  // namespace
 
-namespace {
-
-MoveFound find_move(FileEffects& effects, const JournalMove& move)
-{
-    FileStatus source;
-    FileStatus target;
-    const bool from = present(effects, move.from, source);
-    const bool to = present(effects, move.to, target);
-    if (!to)
-        return from ? MoveFound::NotMade : MoveFound::Neither;
-    if (!from)
-        return MoveFound::Made;
-    bool same = false;
-    if (const int error = compare_files(effects, move.from, move.to, same))
-        throw file_error(effects, error, move.to);
-    const auto empty = [](const FileStatus& status) { return status.kind == EntryKind::File && status.size == 0; };
-    if (same)
-        return MoveFound::Copied;
-    if (empty(target))
-        return MoveFound::Reserved;
-    return empty(source) ? MoveFound::MovingBack : MoveFound::Foreign;
-}
-
-}  // namespace
-
 std::vector<MoveFound> find_moves(FileEffects& effects, const IntentJournal& journal)
 {
     std::vector<MoveFound> found;
@@ -398,7 +498,6 @@ std::vector<MoveFound> find_moves(FileEffects& effects, const IntentJournal& jou
 
 bool change_committed(FileEffects& effects, const IntentJournal& journal, const std::vector<MoveFound>& found)
 {
-    const auto made = [](MoveFound move) { return move == MoveFound::Made || move == MoveFound::Copied; };
     if (journal.staged_path.empty())
         return made(found.front());
     FileStatus staged;
@@ -425,19 +524,6 @@ std::optional<RuntimeError> finish_change(FileEffects& effects, const std::strin
         goes = found[i] == MoveFound::Copied;
         return 0;
     });
-}
-
-std::optional<std::string> undo_change(FileEffects& effects, const std::string& app_folder,
-                                       const IntentJournal& journal, const std::vector<MoveFound>& found)
-{
-    std::vector<UndoStep> steps;
-    for (const MoveFound move : found) {
-        steps.push_back(move == MoveFound::Made                                          ? UndoStep::MoveBack
-                        : move == MoveFound::MovingBack                            ? UndoStep::MoveOverReservation
-                        : move == MoveFound::Copied || move == MoveFound::Reserved ? UndoStep::RemoveTarget
-                                                                                   : UndoStep::Nothing);
-    }
-    return put_back(effects, app_folder, journal, steps);
 }
 
 }  // namespace survey

@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <unordered_set>
 
 namespace survey {
 
@@ -35,6 +36,10 @@ std::optional<RuntimeError> move_obstacle(const FileMove& move, MovePreview& pre
 
 bool any_target_taken(FileEffects& effects, const std::vector<FileMove>& moves)
 {
+    std::unordered_set<std::string> names;
+    for (const FileMove& move : moves)
+        if (!names.insert(folded_name(move.target())).second)
+            return true;
     // An import's photos all go into one folder.
     const bool one_folder = std::all_of(moves.begin(), moves.end(), [&moves](const FileMove& move) {
         return move.target_folder == moves.front().target_folder;
@@ -69,6 +74,11 @@ RuntimeError move_failure(FileEffects& effects, int error, const FileMove& move)
 {
     // Looking only once the move failed keeps the common case to one call.
     MovePreview now(effects);
+    // A change checks that nothing stands at its targets before it begins:
+    // one standing after a failure other than a taken name is the move's
+    // own doing, which took effect, and the error is the disk's report.
+    if (error != EEXIST && now.kind(move.target()) != EntryKind::None)
+        return file_error(effects, error, move.target());
     if (const auto obstacle = move_obstacle(move, now))
         return *obstacle;
     if (error == EACCES || error == EPERM || error == EROFS)

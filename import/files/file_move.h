@@ -38,13 +38,15 @@ private:
 // target folder present, target absent. A move never replaces a file.
 std::optional<RuntimeError> move_obstacle(const FileMove& move, MovePreview& preview);
 
-// Whether something already stands at a move's target, so that the move
-// would fail.
+// Whether a move would fail on its target: something already stands
+// there, or an earlier move of the list takes that name. Then no change
+// begins, and the journal never names one file in two moves.
 bool any_target_taken(FileEffects& effects, const std::vector<FileMove>& moves);
 
-// What stopped a move that failed with `error`: the obstacle as
-// move_obstacle names it, else the folder that refused the change, else the
-// file system's own error at the target.
+// What stopped a move that failed with `error`: the file system's own error
+// at the target when a target stands after any failure but a taken name
+// (the move took effect); else the obstacle as move_obstacle names it, else
+// the folder that refused the change, else that error at the target.
 RuntimeError move_failure(FileEffects& effects, int error, const FileMove& move);
 
 }  // namespace survey

@@ -1,9 +1,11 @@
 #include "import/files/intent_journal.h"
 
 #include "import/files/checksum.h"
+#include "import/files/file_names.h"
 
 #include <charconv>
 #include <cstdint>
+#include <unordered_set>
 
 namespace survey {
 
@@ -88,13 +90,27 @@ IntentJournal read_fields(FieldReader& in)
     return journal;
 }
 
+// No file is named in two moves: what stands at a name tells what became of
+// its one move.
+bool each_file_once(const IntentJournal& journal)
+{
+    std::unordered_set<std::string> names;
+    for (const JournalMove& move : journal.moves)
+        for (const std::string* path : {&move.from, &move.to})
+            if (!names.insert(folded_name(*path)).second)
+                return false;
+    return true;
+}
+
 // An import stages a survey and moves any number of files; an archive
 // stages nothing and moves one: recovery reads no other shape, and guessing
 // at one could lose a file.
 bool of_a_written_shape(const IntentJournal& journal)
 {
     const bool archive = journal.staged_path.empty();
-    return archive ? journal.survey_path.empty() && journal.moves.size() == 1 : !journal.survey_path.empty();
+    const bool staged = archive ? journal.survey_path.empty() && journal.moves.size() == 1
+                                : !journal.survey_path.empty();
+    return staged && each_file_once(journal);
 }
 
 }  // namespace

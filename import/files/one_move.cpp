@@ -10,6 +10,16 @@ namespace survey {
 
 namespace {
 
+// After a step of a move failed, the new name goes, leaving no trace; but
+// only while a look shows the old name stands: the step may have taken
+// effect all the same, and the new name be all there is of the file.
+void drop_new_name(FileEffects& effects, const std::string& from, const std::string& to)
+{
+    FileStatus status;
+    if (effects.look_up(from, status) == 0)
+        effects.remove(to);
+}
+
 // Once the hard link stands on disk, the old name goes: were the removal
 // kept and the link lost in a power cut, the file would have no name left.
 // Should the old name not go, neither does the new.
@@ -19,7 +29,7 @@ int drop_old_name(FileEffects& effects, const std::string& from, const std::stri
     if (error == 0)
         error = effects.remove(from);
     if (error != 0)
-        effects.remove(to);
+        drop_new_name(effects, from, to);
     return error;
 }
 
@@ -35,7 +45,7 @@ int rename_over_reservation(FileEffects& effects, const std::string& from, const
     if (error == 0)
         error = effects.rename_over(from, to);
     if (error != 0)
-        effects.remove(to);
+        drop_new_name(effects, from, to);
     return error;
 }
 

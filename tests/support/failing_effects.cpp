@@ -79,34 +79,47 @@ int FailingEffects::lock_folder(const std::string& folder, int& fd)
     return real_.lock_folder(folder, fd);
 }
 
+template <typename Change>
+int FailingEffects::act(const char* step, Change change)
+{
+    const int error = fails_now(step);
+    if (error == 0)
+        return change();
+    if (take_effect_)
+        change();
+    return error;
+}
+
+template <typename Change>
+int FailingEffects::open_new(const char* step, int& fd, Change change)
+{
+    const int error = act(step, change);
+    if (error != 0 && fd >= 0)
+        real_.close(fd);
+    if (error != 0)
+        fd = -1;
+    return error;
+}
+
 int FailingEffects::create_new(const std::string& path, const std::string& like, int& fd)
 {
-    if (const int error = fails_now("create")) {
-        fd = -1;
-        return error;
-    }
-    return real_.create_new(path, like, fd);
+    fd = -1;
+    return open_new("create", fd, [&] { return real_.create_new(path, like, fd); });
 }
 
 int FailingEffects::create_unnamed(const std::string& folder, int& fd)
 {
-    if (const int error = fails_now("create unnamed")) {
-        fd = -1;
-        return error;
-    }
-    if (no_unnamed_files_) {
-        fd = -1;
-        return EOPNOTSUPP;
-    }
-    return real_.create_unnamed(folder, fd);
+    fd = -1;
+    return open_new("create unnamed", fd, [&] {
+        return no_unnamed_files_ ? EOPNOTSUPP : real_.create_unnamed(folder, fd);
+    });
 }
 
 int FailingEffects::write_all(int fd, std::string_view bytes)
 {
     if (calls_ + 1 == die_at_)
         real_.write_all(fd, bytes.substr(0, bytes.size() / 2));
-    const int error = fails_now("write");
-    return error ? error : real_.write_all(fd, bytes);
+    return act("write", [&] { return real_.write_all(fd, bytes); });
 }
 
 // No power is cut while a test runs, so a sync has nothing to show there
@@ -135,39 +148,35 @@ int FailingEffects::close(int fd)
 
 int FailingEffects::rename_without_replacing(const std::string& from, const std::string& to)
 {
-    if (const int error = fails_now("rename"))
-        return error;
-    if (crosses_devices(from, to))
-        return EXDEV;
-    return no_refusing_renames_ ? EINVAL : real_.rename_without_replacing(from, to);
+    return act("rename", [&] {
+        if (crosses_devices(from, to))
+            return EXDEV;
+        return no_refusing_renames_ ? EINVAL : real_.rename_without_replacing(from, to);
+    });
 }
 
 int FailingEffects::hard_link(const std::string& from, const std::string& to)
 {
-    if (const int error = fails_now("link"))
-        return error;
-    if (crosses_devices(from, to))
-        return EXDEV;
-    return no_hard_links_ ? EPERM : real_.hard_link(from, to);
+    return act("link", [&] {
+        if (crosses_devices(from, to))
+            return EXDEV;
+        return no_hard_links_ ? EPERM : real_.hard_link(from, to);
+    });
 }
 
 int FailingEffects::rename_over(const std::string& from, const std::string& to)
 {
-    if (const int error = fails_now("replace"))
-        return error;
-    return crosses_devices(from, to) ? EXDEV : real_.rename_over(from, to);
+    return act("replace", [&] { return crosses_devices(from, to) ? EXDEV : real_.rename_over(from, to); });
 }
 
 int FailingEffects::remove(const std::string& path)
 {
-    const int error = fails_now("remove");
-    return error ? error : real_.remove(path);
+    return act("remove", [&] { return real_.remove(path); });
 }
 
 int FailingEffects::link_unnamed(int fd, const std::string& to)
 {
-    const int error = fails_now("link unnamed");
-    return error ? error : real_.link_unnamed(fd, to);
+    return act("link unnamed", [&] { return real_.link_unnamed(fd, to); });
 }
 
 }  // namespace testing_support

@@ -35,6 +35,9 @@ public:
     // The process ends at once with `_Exit` at the step numbered `step`: before
     // it, or, for a write, after half its bytes.
     void die_at(int step) { die_at_ = step; }
+    // The change that fails takes effect all the same, as on a network share
+    // whose answer was lost; a file it opens is closed again.
+    void take_effect_when_failing() { take_effect_ = true; }
 
     int calls() const { return calls_; }
     // The name of the step that failed, or "" when none did.
@@ -65,6 +68,12 @@ public:
 private:
     // The errno value to fail this step with, or 0 when it is not the one.
     int fails_now(const char* step);
+    // Makes `change` unless this step fails without taking effect.
+    template <typename Change>
+    int act(const char* step, Change change);
+    // The same for a change that opens `fd`, which a failure leaves at -1.
+    template <typename Change>
+    int open_new(const char* step, int& fd, Change change);
     bool crosses_devices(const std::string& from, const std::string& to) const;
     void invent(survey::FileStatus& status);
 
@@ -75,6 +84,7 @@ private:
     bool no_refusing_renames_ = false;
     bool no_hard_links_ = false;
     bool invent_identities_ = false;
+    bool take_effect_ = false;
     int die_at_ = 0;
     int calls_ = 0;
     std::uint64_t invented_ = 0;
