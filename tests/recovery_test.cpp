@@ -370,6 +370,8 @@ struct MoveLeft {
     const char* to_before;
     const char* from_after;
     const char* to_after;
+    // The start refuses, keeping the journal and every file.
+    bool refused = false;
 };
 
 class EachMove : public Recovery, public ::testing::WithParamInterface<MoveLeft> {};
@@ -394,6 +396,12 @@ TEST_P(EachMove, IsFinishedOrUndoneFromNamesAndBytes)
                                                   survey::checksum_of("new survey"), true,
                                                   {{from.string(), to.string()}}}));
 
+    if (left.refused) {
+        const auto before = everything();
+        EXPECT_THROW(survey::recover_interrupted_import(app().string()), survey::RuntimeError) << left.what;
+        EXPECT_EQ(everything(), before) << left.what;
+        return;
+    }
     const auto outcome = survey::recover_interrupted_import(app().string()).outcome;
     const bool committed = left.survey != NewSurvey::Staged && left.survey != NewSurvey::Lost;
     EXPECT_EQ(outcome, committed ? RecoveryOutcome::Completed : RecoveryOutcome::Undone) << left.what;
@@ -415,6 +423,7 @@ INSTANTIATE_TEST_SUITE_P(
                       MoveLeft{"source never there", NewSurvey::Staged, "-", "-", "-", "-"},
                       MoveLeft{"not made, the staged survey lost", NewSurvey::Lost, "A", "-", "A", "-"},
                       MoveLeft{"renamed, the survey replace cut short", NewSurvey::ReplaceCut, "-", "A", "-", "A"},
+                      MoveLeft{"not made, the survey file gone", NewSurvey::ReplaceCut, "A", "-", "A", "-", true},
                       MoveLeft{"committed copy", NewSurvey::Replaced, "A", "A", "-", "A"},
                       MoveLeft{"committed rename", NewSurvey::Replaced, "-", "A", "-", "A"},
                       MoveLeft{"another file at a committed copy's source", NewSurvey::Replaced, "B", "A", "B", "A"},

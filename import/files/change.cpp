@@ -120,11 +120,6 @@ MoveFound find_move(FileEffects& effects, const JournalMove& move)
     return empty(source) ? MoveFound::MovingBack : MoveFound::Foreign;
 }
 
-bool made(MoveFound move)
-{
-    return move == MoveFound::Made || move == MoveFound::Copied;
-}
-
 // Whether each copied source goes: 0 or the errno value of a look that failed.
 using SourceCheck = std::function<int(std::size_t index, bool& goes)>;
 
@@ -486,6 +481,11 @@ bool survey_replaced(FileEffects& effects, const IntentJournal& journal)
 }
 
 }  // namespace
+
+bool made(MoveFound move)
+{
+    return move == MoveFound::Made || move == MoveFound::Copied;
+}
 
 std::vector<MoveFound> find_moves(FileEffects& effects, const IntentJournal& journal)
 {

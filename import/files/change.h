@@ -28,8 +28,10 @@
 //   Committed  the staged file renamed over survey.csv (an archive commits
 //              with its one move), and its folder synced.
 //   Finished   copied sources removed, then the journal.
-// A change that fails before it commits is undone: its moves put back in
-// reverse order, the journal removed, then the staged file.
+// A change that fails is settled from what stands, as a start settles it,
+// since a step that reported a failure may have taken effect all the same:
+// found committed, it goes forward; else it is undone, its moves put back
+// in reverse order, the journal removed, then the staged file.
 //
 // The rules that keep it safe, whatever instant the power goes:
 //   R1 The staged file is made only once the GPX file has been read whole
@@ -53,8 +55,10 @@
 //   R4 Every move is durable before the commit. (ChangeInProgress::commit)
 //   R5 The commit is one rename, synced before anything after it: no source
 //      goes before the change has taken effect. Where a file system makes
-//      it two steps (FAT), one cut between them goes forward, never back.
-//      (ChangeInProgress::commit, replace_cut_short)
+//      it two steps (FAT), one cut between them goes forward, never back;
+//      with a move not made, the survey file went by other hands, and a
+//      start refuses. (ChangeInProgress::commit, replace_cut_short,
+//      recover_locked)
 //   R6 A source goes only once its copy stands. The live change, which has
 //      just copied it, checks the source is still the file it copied; a
 //      start, when time has passed and a card may have changed, removes it
@@ -63,10 +67,11 @@
 //      it, durably, before the staged file. With R1 and R2, a staged file
 //      with no journal is always of a change that never committed, and a
 //      start removes it. (finish_change, undo_change, recover_locked)
-//   R8 Recovery decides on facts only: nothing is there only when a look-up
-//      says so (ENOENT, ENOTDIR); any other failed look-up, read or sync
-//      stops it with the journal kept, as does a folder of the change that
-//      is not there (a card taken out). (recover_locked, find_moves)
+//   R8 Recovery, and the live change once a step failed, decide on facts
+//      only: nothing is there only when a look-up says so (ENOENT,
+//      ENOTDIR); any other failed look-up, read or sync stops them with the
+//      journal kept, as does a folder of the change that is not there (a
+//      card taken out). (recover_locked, find_moves, file_queries.h)
 //   R9 Recovery never trusts a file's identity, which FAT makes up anew on
 //      each mount: which moves were made it tells from which names stand and
 //      from the bytes. (find_moves)
@@ -119,10 +124,14 @@ std::vector<MoveFound> find_moves(FileEffects& effects, const IntentJournal& jou
 // (R1, R8).
 bool change_committed(FileEffects& effects, const IntentJournal& journal, const std::vector<MoveFound>& found);
 
-// Whether a replace of the survey file stopped between its steps, as on
-// FAT, where it is a removal and a rename: the old file gone, the new one
-// still staged. The change then goes forward, never back (R5).
+// Whether a replace of the survey file may have stopped between its steps,
+// as on FAT, where it is a removal and a rename: the old file gone, the new
+// one still staged. Only with every move made can it have (R4); the change
+// then goes forward, never back (R5).
 bool replace_cut_short(FileEffects& effects, const IntentJournal& journal);
+
+// Whether a start found a move as the change makes it: renamed, or copied.
+bool made(MoveFound move);
 
 // After a start finds a change committed: removes each copied source whose
 // bytes equal its copy's, then the journal. Returns what kept one from

@@ -115,9 +115,18 @@ Recovery recover_locked(FileEffects& effects, const std::string& app_folder)
     remove_if_present(effects, journal_draft_path(app_folder));
 
     const bool archive = journal.survey_path.empty();
-    if (replace_cut_short(effects, journal))
-        complete_replace(effects, journal);
     const std::vector<MoveFound> found = find_moves(effects, journal);
+    if (replace_cut_short(effects, journal)) {
+        // Every move is on disk before the commit (R4): with one not made,
+        // the survey file went by other hands, and neither way is sure.
+        if (!std::all_of(found.begin(), found.end(), made))
+            throw RuntimeError::for_file(ErrorKind::FileNotFound, journal.survey_path)
+                .with_detail("An import was interrupted before it took effect, and the survey file it was to "
+                             "replace is not there now, so it can be neither finished nor undone. Every file is "
+                             "left as it is. Put the survey file back (an empty one will do if you have no copy "
+                             "of it) and start the program again: the import is then undone.");
+        complete_replace(effects, journal);
+    }
     if (change_committed(effects, journal, found)) {
         if (const std::optional<RuntimeError> failure = finish_change(effects, app_folder, journal, found))
             throw *failure;
