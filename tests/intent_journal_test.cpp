@@ -13,7 +13,8 @@ using survey::JournalFault;
 namespace {
 
 const IntentJournal journal{"/phone/track.gpx", "/app/survey.csv", "/app/survey.csv.tmp", 0x0123456789abcdef, true,
-                            {{"/phone/a b.jpg", "/app/photosound/a b.jpg"}, {"/phone/c.jpg", "/app/photosound/c.jpg"}}};
+                            {{"/phone/a b.jpg", "/app/photosound/a b.jpg"}, {"/phone/c.jpg", "/app/photosound/c.jpg"}},
+                            {"/phone"}};
 
 TEST(IntentJournal, ReadsBackWhatWasWritten)
 {
@@ -27,6 +28,7 @@ TEST(IntentJournal, ReadsBackWhatWasWritten)
     ASSERT_EQ(read.journal->moves.size(), 2u);
     EXPECT_EQ(read.journal->moves[0].from, "/phone/a b.jpg");
     EXPECT_EQ(read.journal->moves[1].to, "/app/photosound/c.jpg");
+    EXPECT_EQ(read.journal->folders_elsewhere, std::vector<std::string>{"/phone"});
 }
 
 // A journal under its name was written whole, so whatever else stands there
@@ -70,7 +72,7 @@ TEST(IntentJournal, AShapeNeverWrittenIsDamage)
 TEST(IntentJournal, AnotherVersionsJournalIsNotRead)
 {
     std::string newer = survey::encode_journal(journal);
-    newer[newer.find('\0') + 1] = '3';
+    newer[newer.find('\0') + 1] = '4';
     const auto read = survey::decode_journal(newer);
     EXPECT_FALSE(read.journal);
     EXPECT_EQ(read.fault, JournalFault::OtherVersion);

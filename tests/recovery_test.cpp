@@ -109,6 +109,8 @@ struct Interference {
     std::string path;  // below the root
     // Whether a start can finish once the interference is taken away.
     bool mendable;
+    // Whether the card is where it was mounted, or its mount point stands empty.
+    bool card_mounted = true;
 };
 
 // Looks at one path fail, as a card with a bad sector makes them.
@@ -139,12 +141,15 @@ TEST_P(NeverGuesses, RefusesKeepingEveryFileAndTheJournal)
     const Interference& interference = GetParam();
     put_photos({"p1.jpg"});
     CardKeepsItsFiles card;
+    card.on_a_card(phone().string());
     ASSERT_FALSE(import(put_gpx(one_photo), card));
     const fs::path root = app().parent_path();
     interference.make(root);
     const auto interfered = everything();
 
     FailingLook looks(interference.failing_look.empty() ? "" : (root / interference.failing_look).string());
+    if (interference.card_mounted)
+        looks.on_a_card(phone().string());
     try {
         survey::recover_interrupted_import(looks, app().string());
         ADD_FAILURE() << interference.what << ": the start decided";
@@ -157,7 +162,9 @@ TEST_P(NeverGuesses, RefusesKeepingEveryFileAndTheJournal)
         return;
     if (fs::exists(root / "card out"))
         fs::rename(root / "card out", phone());
-    EXPECT_EQ(survey::recover_interrupted_import(app().string()).outcome, RecoveryOutcome::Completed);
+    testing_support::FailingEffects mounted;
+    mounted.on_a_card(phone().string());
+    EXPECT_EQ(survey::recover_interrupted_import(mounted, app().string()).outcome, RecoveryOutcome::Completed);
     EXPECT_FALSE(fs::exists(phone() / "p1.jpg")) << interference.what;
     EXPECT_FALSE(fs::exists(journal())) << interference.what;
 }
@@ -186,7 +193,13 @@ INSTANTIATE_TEST_SUITE_P(
         Interference{"failed look-up on the card", no_change, "phone/p1.jpg", survey::ErrorKind::DeviceIoError,
                      "phone/p1.jpg", true},
         Interference{"card taken out", [](const fs::path& root) { fs::rename(root / "phone", root / "card out"); },
-                     "", survey::ErrorKind::PathNotFound, "phone", true}),
+                     "", survey::ErrorKind::PathNotFound, "phone", true},
+        Interference{"card taken out of its mount point, left empty",
+                     [](const fs::path& root) {
+                         fs::rename(root / "phone", root / "card out");
+                         fs::create_directory(root / "phone");
+                     },
+                     "", survey::ErrorKind::PathNotFound, "phone", true, false}),
     [](const ::testing::TestParamInfo<Interference>& info) {
         std::string name = info.param.what;
         std::replace_if(name.begin(), name.end(), [](char c) { return !std::isalnum(static_cast<unsigned char>(c)); }, '_');

@@ -303,6 +303,7 @@ public:
             if (staged_folder != app_folder_)
                 sync_or_throw(effects_, {staged_folder});
         }
+        note_folders_elsewhere();
         const std::string draft = journal_draft_path(app_folder_);
         int fd = -1;
         if (const int error = effects_.create_new(draft, {}, fd))
@@ -419,6 +420,18 @@ public:
     }
 
 private:
+    // Only the folders' devices tell a card: a file's identity does not last (R9).
+    void note_folders_elsewhere()
+    {
+        FileStatus app;
+        present(effects_, app_folder_, app);
+        for (const std::string& folder : folders_of(journal_)) {
+            FileStatus status;
+            if (present(effects_, folder, status) && status.identity.device != app.identity.device)
+                journal_.folders_elsewhere.push_back(folder);
+        }
+    }
+
     MadeMove make_move(const FileMove& move)
     {
         const int error = move_without_replacing(effects_, move.source, move.target());

@@ -3,6 +3,7 @@
 #include "import/files/checksum.h"
 #include "import/files/file_names.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cstdint>
 #include <unordered_set>
@@ -14,7 +15,7 @@ namespace {
 // Fields are ended by NUL, the one byte no path can hold.
 constexpr char field_end = '\0';
 constexpr std::string_view magic = "gpx-survey-import journal";
-constexpr std::string_view version = "2";
+constexpr std::string_view version = "3";
 constexpr std::string_view end_mark = "end";
 constexpr std::size_t checksum_digits = 16;
 
@@ -87,6 +88,9 @@ IntentJournal read_fields(FieldReader& in)
         move.to = in.text();
         journal.moves.push_back(std::move(move));
     }
+    const std::uint64_t elsewhere = in.number();
+    for (std::uint64_t i = 0; in.ok() && i < elsewhere; ++i)
+        journal.folders_elsewhere.push_back(in.text());
     return journal;
 }
 
@@ -115,6 +119,22 @@ bool of_a_written_shape(const IntentJournal& journal)
 
 }  // namespace
 
+std::vector<std::string> folders_of(const IntentJournal& journal)
+{
+    std::vector<std::string> folders;
+    const auto add_folder_of = [&folders](const std::string& file) {
+        if (!file.empty() && std::find(folders.begin(), folders.end(), parent_folder(file)) == folders.end())
+            folders.push_back(parent_folder(file));
+    };
+    add_folder_of(journal.survey_path);
+    add_folder_of(journal.staged_path);
+    for (const JournalMove& move : journal.moves) {
+        add_folder_of(move.from);
+        add_folder_of(move.to);
+    }
+    return folders;
+}
+
 std::string journal_path(const std::string& app_folder)
 {
     return app_folder + "/import-in-progress.journal";
@@ -130,6 +150,8 @@ std::string encode_journal(const IntentJournal& journal)
     std::size_t size = 128 + journal.gpx_path.size() + journal.survey_path.size() + journal.staged_path.size();
     for (const JournalMove& move : journal.moves)
         size += move.from.size() + move.to.size() + 2;
+    for (const std::string& folder : journal.folders_elsewhere)
+        size += folder.size() + 1;
     std::string out;
     out.reserve(size);
     put(out, magic);
@@ -144,6 +166,9 @@ std::string encode_journal(const IntentJournal& journal)
         put(out, move.from);
         put(out, move.to);
     }
+    put(out, std::to_string(journal.folders_elsewhere.size()));
+    for (const std::string& folder : journal.folders_elsewhere)
+        put(out, folder);
     put(out, end_mark);
     out += hex_of(checksum_of(out));
     return out;

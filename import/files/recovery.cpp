@@ -59,32 +59,24 @@ IntentJournal decoded(const std::string& path, std::string_view bytes)
 }
 
 // A card taken out, or a folder renamed, since the change began: what stands
-// there decides, so nothing is decided without it (R8).
-void check_folders_present(FileEffects& effects, const std::string& path, const IntentJournal& journal)
+// there decides, so nothing is decided without it (R8). A card taken out of
+// its mount point leaves an empty folder under the same name, on the
+// program folder's own device; a folder that lay on another is asked for so.
+void check_folders_present(FileEffects& effects, const std::string& app_folder, const IntentJournal& journal)
 {
-    std::vector<std::string> folders;
-    const auto add_folder_of = [&folders](const std::string& file) {
-        if (!file.empty() && std::find(folders.begin(), folders.end(), parent_folder(file)) == folders.end())
-            folders.push_back(parent_folder(file));
-    };
-    // A linked survey file may stand on another drive too.
-    add_folder_of(journal.survey_path);
-    add_folder_of(journal.staged_path);
-    for (const JournalMove& move : journal.moves) {
-        add_folder_of(move.from);
-        add_folder_of(move.to);
-    }
-    for (const std::string& folder : folders) {
+    FileStatus app;
+    if (const int error = effects.look_up(app_folder, app))
+        throw file_error(effects, error, app_folder);
+    for (const std::string& folder : folders_of(journal)) {
         FileStatus status;
-        const int error = effects.look_up(folder, status);
-        if (error == 0)
+        const bool elsewhere = std::find(journal.folders_elsewhere.begin(), journal.folders_elsewhere.end(),
+                                         folder) != journal.folders_elsewhere.end();
+        if (present(effects, folder, status) && !(elsewhere && status.identity.device == app.identity.device))
             continue;
-        if (!means_absent(error))
-            throw file_error(effects, error, folder);
         throw RuntimeError::for_file(ErrorKind::PathNotFound, folder)
             .with_detail("An interrupted import changed files in this folder, which is not there now. Put back the "
                          "card or drive that holds it and start the program again; or, if it is gone for good, "
-                         "delete " + path + " to leave every file as it is now.");
+                         "delete " + journal_path(app_folder) + " to leave every file as it is now.");
     }
 }
 
@@ -110,7 +102,7 @@ Recovery recover_locked(FileEffects& effects, const std::string& app_folder)
     if (error != 0)
         throw file_error(effects, error, path);
     const IntentJournal journal = decoded(path, bytes);
-    check_folders_present(effects, path, journal);
+    check_folders_present(effects, app_folder, journal);
     // A draft beside a journal never took its name; the journal's own change decides.
     remove_if_present(effects, journal_draft_path(app_folder));
 

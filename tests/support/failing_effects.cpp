@@ -34,6 +34,8 @@ int FailingEffects::look_up(const std::string& path, survey::FileStatus& status)
 {
     const int error = real_.look_up(path, status);
     invent(status);
+    if (!card_.empty() && path == card_)
+        status.identity.device = ~status.identity.device;
     return error;
 }
 

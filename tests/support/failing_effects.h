@@ -32,6 +32,9 @@ public:
     void no_hard_links() { no_hard_links_ = true; }
     // Each look gives a file a new inode number, as FAT does on each load.
     void invent_identities() { invent_identities_ = true; }
+    // The folder `folder` lies on a card: a look at it gives another device
+    // than the one it lies on.
+    void on_a_card(std::string folder) { card_ = std::move(folder); }
     // The process ends at once with `_Exit` at the step numbered `step`: before
     // it, or, for a write, after half its bytes.
     void die_at(int step) { die_at_ = step; }
@@ -88,6 +91,7 @@ private:
     int die_at_ = 0;
     int calls_ = 0;
     std::uint64_t invented_ = 0;
+    std::string card_;
     std::string failed_step_;
     survey::FileEffects& real_ = survey::system_file_effects();
 };
