@@ -12,6 +12,8 @@
 #include <functional>
 #include <grp.h>
 #include <iostream>
+#include <sched.h>
+#include <sys/mount.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -23,7 +25,37 @@ using testing_support::write_file;
 
 namespace {
 
-class ProtectedFiles : public testing_support::ImportFixture {};
+class ProtectedFiles : public testing_support::ImportFixture {
+protected:
+    // What `work` says, run in a child process once `prepare` has set the
+    // child up; "unprepared" when it could not.
+    static std::string in_child(const std::function<bool()>& prepare, const std::function<std::string()>& work)
+    {
+        int channel[2];
+        if (::pipe(channel) != 0)
+            throw std::runtime_error("pipe");
+        const pid_t child = ::fork();
+        if (child == 0) {
+            ::close(channel[0]);
+            const std::string report = prepare() ? work() : "unprepared";
+            const bool sent = ::write(channel[1], report.data(), report.size()) == static_cast<ssize_t>(report.size());
+            ::_exit(sent ? 0 : 1);
+        }
+        ::close(channel[1]);
+        std::string report(4096, '\0');
+        const ssize_t got = ::read(channel[0], report.data(), report.size());
+        ::close(channel[0]);
+        ::waitpid(child, nullptr, 0);
+        report.resize(got > 0 ? static_cast<std::size_t>(got) : 0);
+        return report;
+    }
+
+    // An error as a child reports it: its kind and path, or "ok".
+    static std::string said(const std::optional<survey::RuntimeError>& error)
+    {
+        return error ? std::to_string(static_cast<int>(error->kind())) + " " + error->path() : "ok";
+    }
+};
 
 const std::string one_photo_sighting =
     gpx::header() + gpx::waypoint("Alpha") + gpx::picture("p1.jpg") + gpx::waypoint("record sighting") + gpx::track();
@@ -100,26 +132,11 @@ protected:
     // root's rights; nothing when it succeeds.
     std::optional<std::pair<ErrorKind, std::string>> import_unprivileged(const fs::path& gpx)
     {
-        int channel[2];
-        if (::pipe(channel) != 0)
-            throw std::runtime_error("pipe");
-        const pid_t child = ::fork();
-        if (child == 0) {
-            ::close(channel[0]);
-            const bool dropped = ::geteuid() != 0 || (::setgroups(0, nullptr) == 0 && ::setgid(65534) == 0 &&
-                                                       ::setuid(65534) == 0);
-            std::string report = dropped ? "ok" : "cannot drop root";
-            if (const auto error = dropped ? import(gpx) : std::nullopt)
-                report = std::to_string(static_cast<int>(error->kind())) + " " + error->path();
-            const bool sent = ::write(channel[1], report.data(), report.size()) == static_cast<ssize_t>(report.size());
-            ::_exit(sent ? 0 : 1);
-        }
-        ::close(channel[1]);
-        std::string report(4096, '\0');
-        const ssize_t got = ::read(channel[0], report.data(), report.size());
-        ::close(channel[0]);
-        ::waitpid(child, nullptr, 0);
-        report.resize(got > 0 ? static_cast<std::size_t>(got) : 0);
+        const auto drop_root = [] {
+            return ::geteuid() != 0 ||
+                   (::setgroups(0, nullptr) == 0 && ::setgid(65534) == 0 && ::setuid(65534) == 0);
+        };
+        const std::string report = in_child(drop_root, [&] { return said(import(gpx)); });
         if (report == "ok")
             return std::nullopt;
         const std::size_t space = report.find(' ');
@@ -159,7 +176,9 @@ INSTANTIATE_TEST_SUITE_P(
                                     ErrorKind::PermissionDenied, "phone"}));
 
 // A phone folder on another file system: each photo is copied, synced, and
-// its source removed only once the whole import has taken effect.
+// its source removed only once the whole import has taken effect. Where no
+// /proc is mounted, as in some containers, a copy cannot take its name from
+// none, and is made under a working name.
 TEST_F(ProtectedFiles, PhotosOnAnotherFileSystemAreCopiedThenRemoved)
 {
     std::string pattern = "/dev/shm/survey-test-XXXXXX";
@@ -168,17 +187,35 @@ TEST_F(ProtectedFiles, PhotosOnAnotherFileSystemAreCopiedThenRemoved)
         !::mkdtemp(pattern.data()))
         GTEST_SKIP() << "no second file system at /dev/shm";
     const fs::path card = pattern;
-    write_file(card / "p1.jpg", "JPEG of p1.jpg");
-    write_file(card / "track.gpx", one_photo_sighting);
-
-    std::int16_t count = 0;
-    survey::import_waypoints((card / "track.gpx").string(), card.string() + "/", app().string(), count);
-    survey::archive_gpx((card / "track.gpx").string(), "track.gpx", app().string());
-    EXPECT_EQ(count, 1);
-    EXPECT_EQ(read_file(survey_csv()), expected_survey);
-    EXPECT_EQ(read_file(app() / "photosound" / "p1.jpg"), "JPEG of p1.jpg");
-    EXPECT_EQ(read_file(app() / "saveGPX" / "track.gpx"), one_photo_sighting);
-    EXPECT_TRUE(fs::is_empty(card));
+    const auto hide_proc = [] {
+        return ::unshare(CLONE_NEWNS) == 0 && ::mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) == 0 &&
+               ::mount("none", "/proc", "tmpfs", 0, nullptr) == 0;
+    };
+    for (const bool proc : {true, false}) {
+        write_file(card / "p1.jpg", "JPEG of p1.jpg");
+        write_file(card / "track.gpx", one_photo_sighting);
+        const std::string report = in_child(proc ? std::function<bool()>([] { return true; }) : hide_proc, [&] {
+            try {
+                std::int16_t count = 0;
+                survey::import_waypoints((card / "track.gpx").string(), card.string() + "/", app().string(), count);
+                survey::archive_gpx((card / "track.gpx").string(), "track.gpx", app().string());
+                return count == 1 ? said(std::nullopt) : "count " + std::to_string(count);
+            } catch (const survey::RuntimeError& error) {
+                return said(error) + " " + error.detail();
+            }
+        });
+        if (report == "unprepared") {
+            std::cout << "note: cannot hide /proc here: it needs root and a mount namespace\n";
+            continue;
+        }
+        ASSERT_EQ(report, "ok") << proc;
+        EXPECT_EQ(read_file(survey_csv()), expected_survey) << proc;
+        EXPECT_EQ(read_file(app() / "photosound" / "p1.jpg"), "JPEG of p1.jpg") << proc;
+        EXPECT_EQ(read_file(app() / "saveGPX" / "track.gpx"), one_photo_sighting) << proc;
+        EXPECT_TRUE(fs::is_empty(card)) << proc;
+        fs::remove(app() / "photosound" / "p1.jpg");
+        fs::remove(app() / "saveGPX" / "track.gpx");
+    }
     fs::remove_all(card);
 }
 

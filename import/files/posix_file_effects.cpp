@@ -35,6 +35,9 @@ FileStatus status_from(const struct stat& status)
             static_cast<std::uint64_t>(status.st_size)};
 }
 
+// Where a process's open files have names.
+constexpr const char* proc_fd_folder = "/proc/self/fd";
+
 class PosixFileEffects : public FileEffects {
 public:
     int look_up(const std::string& path, FileStatus& status) override
@@ -136,10 +139,17 @@ public:
         return 0;
     }
 
+    // Such a file takes its name through /proc (link_unnamed): where none is
+    // mounted, as in some containers, it could never have one, and the copy
+    // is made under a working name instead. Kernels before 3.11 answer EISDIR.
     int create_unnamed(const std::string& folder, int& fd) override
     {
+        fd = -1;
+        if (::access(proc_fd_folder, X_OK) != 0)
+            return EOPNOTSUPP;
         fd = ::open(folder.c_str(), O_TMPFILE | O_WRONLY | O_CLOEXEC, 0644);
-        return fd < 0 ? error_now() : 0;
+        const int error = fd < 0 ? error_now() : 0;
+        return error == EISDIR ? EOPNOTSUPP : error;
     }
 
     int write_all(int fd, std::string_view bytes) override
@@ -189,7 +199,7 @@ public:
     int link_unnamed(int fd, const std::string& to) override
     {
         // Through /proc, since naming the descriptor itself needs a privilege.
-        const std::string self = "/proc/self/fd/" + std::to_string(fd);
+        const std::string self = std::string(proc_fd_folder) + "/" + std::to_string(fd);
         return errno_of(::linkat(AT_FDCWD, self.c_str(), AT_FDCWD, to.c_str(), AT_SYMLINK_FOLLOW));
     }
 };
