@@ -34,6 +34,18 @@ const std::string no_photo = gpx::header() + gpx::waypoint("Beta") + gpx::waypoi
 class Recovery : public testing_support::ImportFixture {
 protected:
     fs::path journal() const { return app() / "import-in-progress.journal"; }
+
+    // What a crash leaves after the import of `gpx` moved p1.jpg, before it committed.
+    void cut_after_the_move(const fs::path& gpx)
+    {
+        const fs::path staged = app() / "survey.csv.gpx-survey-import.tmp";
+        write_file(staged, "new survey");
+        fs::rename(phone() / "p1.jpg", app() / "photosound" / "p1.jpg");
+        write_file(journal(),
+                   survey::encode_journal({gpx.string(), survey_csv().string(), staged.string(),
+                                           survey::checksum_of("new survey"), false,
+                                           {{gpx_folder() + "p1.jpg", (app() / "photosound" / "p1.jpg").string()}}}));
+    }
 };
 
 // Photos copied from a card that then refuses to let them go.
@@ -156,6 +168,11 @@ TEST_P(NeverGuesses, RefusesKeepingEveryFileAndTheJournal)
     } catch (const survey::RuntimeError& error) {
         EXPECT_EQ(error.kind(), interference.kind) << interference.what << ": " << error.what();
         EXPECT_EQ(error.path(), (root / interference.path).string()) << interference.what;
+        // Every refusal says what to do; one for a failed look, that nothing changed.
+        EXPECT_FALSE(error.detail().empty()) << interference.what;
+        if (!interference.failing_look.empty()) {
+            EXPECT_NE(error.detail().find("changed nothing"), std::string::npos) << error.detail();
+        }
     }
     EXPECT_EQ(everything(), interfered) << interference.what;
     if (!interference.mendable)
@@ -450,12 +467,7 @@ TEST_F(Recovery, AnArchiveLeavesAFileWhoseImportItsStartUndid)
 {
     put_photos({"p1.jpg"});
     const fs::path gpx = put_gpx(one_photo);
-    const fs::path staged = app() / "survey.csv.gpx-survey-import.tmp";
-    write_file(staged, "new survey");
-    fs::rename(phone() / "p1.jpg", app() / "photosound" / "p1.jpg");
-    write_file(journal(), survey::encode_journal({gpx.string(), survey_csv().string(), staged.string(),
-                                                  survey::checksum_of("new survey"), false,
-                                                  {{gpx_folder() + "p1.jpg", (app() / "photosound" / "p1.jpg").string()}}}));
+    cut_after_the_move(gpx);
     try {
         survey::archive_gpx(gpx.string(), "track.gpx", app().string());
         ADD_FAILURE() << "archived a file whose import was undone";
@@ -465,6 +477,32 @@ TEST_F(Recovery, AnArchiveLeavesAFileWhoseImportItsStartUndid)
     EXPECT_TRUE(fs::exists(gpx));
     EXPECT_TRUE(fs::exists(phone() / "p1.jpg"));
     EXPECT_FALSE(fs::exists(journal()));
+}
+
+// An undo that put every file back but whose folder sync failed says just
+// that, keeps the journal, and the next start ends it.
+class PhotoFolderUnsynced : public testing_support::FailingEffects {
+public:
+    int sync_folder(const std::string& folder) override
+    {
+        return folder.ends_with("photosound") ? EIO : FailingEffects::sync_folder(folder);
+    }
+};
+
+TEST_F(Recovery, AStartWhoseOnlyFailureIsASyncSaysEveryFileIsBack)
+{
+    put_photos({"p1.jpg"});
+    cut_after_the_move(put_gpx(one_photo));
+    PhotoFolderUnsynced unsynced;
+    try {
+        survey::recover_interrupted_import(unsynced, app().string());
+        ADD_FAILURE() << "the start kept quiet";
+    } catch (const survey::RuntimeError& error) {
+        EXPECT_NE(error.detail().find("Every file is back where it was"), std::string::npos) << error.detail();
+    }
+    EXPECT_TRUE(fs::exists(phone() / "p1.jpg"));
+    EXPECT_TRUE(fs::exists(journal()));
+    EXPECT_EQ(survey::recover_interrupted_import(app().string()).outcome, RecoveryOutcome::Undone);
 }
 
 // Every change is journaled before it commits, so a staged survey without

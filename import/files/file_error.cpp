@@ -54,4 +54,9 @@ RuntimeError file_error(FileEffects& effects, int error, const std::string& path
     return failure;
 }
 
+RuntimeError explained(const RuntimeError& error, const std::string& sentence)
+{
+    return error.detail().empty() ? error.with_detail(sentence) : error;
+}
+
 }  // namespace survey

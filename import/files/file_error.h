@@ -14,4 +14,8 @@ namespace survey {
 // through `effects`, and only a look that says it is gone names it.
 RuntimeError file_error(FileEffects& effects, int error, const std::string& path);
 
+// `error`, with `sentence` to say what happened and what to do when it says
+// nothing of its own.
+RuntimeError explained(const RuntimeError& error, const std::string& sentence);
+
 }  // namespace survey

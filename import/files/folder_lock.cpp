@@ -17,8 +17,14 @@ FolderLock::FolderLock(FileEffects& effects, const std::string& app_folder)
         throw RuntimeError::for_file(ErrorKind::PathFileAccessError, app_folder)
             .with_detail("Another window of this program is changing this program folder. Wait until it "
                          "has finished, then try again.");
+    if (error == EACCES || error == EPERM || error == EROFS)
+        throw file_error(effects, error, app_folder)
+            .with_detail("This program folder is read-only for you, so the program can change nothing in it: move "
+                         "the whole folder to one you can write, such as your Documents folder, and start the "
+                         "program from there.");
     if (error != 0)
-        throw file_error(effects, error, app_folder);
+        throw explained(file_error(effects, error, app_folder),
+                        "Nothing was changed. Check the disk, then try again.");
     held_ = FileHandle(effects, fd);
 }
 

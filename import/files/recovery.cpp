@@ -9,6 +9,7 @@
 #include "import/files/staged_file.h"
 
 #include <algorithm>
+#include <optional>
 
 namespace survey {
 
@@ -26,19 +27,27 @@ bool remove_if_present(FileEffects& effects, const std::string& path)
     return error == 0;
 }
 
+const std::string leftover_stays =
+    "The program could not clear away this file, left by an import that was interrupted before it changed "
+    "anything; nothing else was changed. Check the card or disk, then start the program again.";
+
 // A staged survey file or a draft journal with no journal belongs to a
 // change that never committed: every change is journaled before it commits,
 // and keeps its journal until after (R7).
 Recovery remove_leftovers(FileEffects& effects, const std::string& app_folder)
 {
-    const bool draft = remove_if_present(effects, journal_draft_path(app_folder));
-    const std::string staged = StagedFile::temp_path_for(link_target(effects, survey_path(app_folder)));
-    const bool stale = remove_if_present(effects, staged);
-    if (!draft && !stale)
-        return {};
-    for (const std::string& folder : {app_folder, parent_folder(staged)})
-        if (const int error = effects.sync_folder(folder))
-            throw file_error(effects, error, folder);
+    try {
+        const bool draft = remove_if_present(effects, journal_draft_path(app_folder));
+        const std::string staged = StagedFile::temp_path_for(link_target(effects, survey_path(app_folder)));
+        const bool stale = remove_if_present(effects, staged);
+        if (!draft && !stale)
+            return {};
+        for (const std::string& folder : {app_folder, parent_folder(staged)})
+            if (const int error = effects.sync_folder(folder))
+                throw file_error(effects, error, folder);
+    } catch (const RuntimeError& error) {
+        throw explained(error, leftover_stays);
+    }
     return {RecoveryOutcome::Undone, {}, false};
 }
 
@@ -87,46 +96,83 @@ void complete_replace(FileEffects& effects, const IntentJournal& journal)
     if (error == 0)
         error = effects.sync_folder(parent_folder(journal.survey_path));
     if (error != 0)
-        throw file_error(effects, error, journal.survey_path);
+        throw file_error(effects, error, journal.survey_path)
+            .with_detail("An interrupted import had all but taken effect: its new survey, " + journal.staged_path +
+                         ", could not take the place of this file, which is gone. Nothing else was changed. Check "
+                         "the disk, then start the program again to finish.");
+}
+
+// What a start finds of a journal's change, from looks alone.
+struct Decision {
+    IntentJournal journal;
+    std::vector<MoveFound> found;
+    bool replace_cut = false;
+    bool committed = false;
+};
+
+// Nothing when there is no journal. Throws what stops the start.
+std::optional<Decision> decide(FileEffects& effects, const std::string& app_folder)
+{
+    const std::string path = journal_path(app_folder);
+    std::string bytes;
+    const int error = read_whole_file(effects, path, bytes);
+    if (means_absent(error))
+        return std::nullopt;
+    if (error != 0)
+        throw file_error(effects, error, path);
+    Decision decision{decoded(path, bytes)};
+    const IntentJournal& journal = decision.journal;
+    check_folders_present(effects, app_folder, journal);
+    decision.found = find_moves(effects, journal);
+    decision.replace_cut = replace_cut_short(effects, journal);
+    // Every move is on disk before the commit (R4): with one not made, the
+    // survey file went by other hands, and neither way is sure.
+    if (decision.replace_cut && !std::all_of(decision.found.begin(), decision.found.end(), made))
+        throw RuntimeError::for_file(ErrorKind::FileNotFound, journal.survey_path)
+            .with_detail("An import was interrupted before it took effect, and the survey file it was to replace "
+                         "is not there now, so it can be neither finished nor undone. Every file is left as it "
+                         "is. Put the survey file back (an empty one will do if you have no copy of it) and start "
+                         "the program again: the import is then undone.");
+    // Once its replace is completed, the change has committed.
+    decision.committed = decision.replace_cut || change_committed(effects, journal, decision.found);
+    return decision;
+}
+
+Recovery settle(FileEffects& effects, const std::string& app_folder, const Decision& decision)
+{
+    const IntentJournal& journal = decision.journal;
+    // A draft beside a journal never took its name; the journal's own change decides.
+    try {
+        remove_if_present(effects, journal_draft_path(app_folder));
+    } catch (const RuntimeError& error) {
+        throw explained(error, leftover_stays);
+    }
+    if (decision.replace_cut)
+        complete_replace(effects, journal);
+    const bool archive = journal.survey_path.empty();
+    if (decision.committed) {
+        if (const std::optional<RuntimeError> failure = finish_change(effects, app_folder, journal, decision.found))
+            throw *failure;
+        return {RecoveryOutcome::Completed, journal.gpx_path, archive};
+    }
+    if (const std::optional<std::string> left = undo_change(effects, app_folder, journal, decision.found))
+        throw RuntimeError::for_file(ErrorKind::PathFileAccessError, journal_path(app_folder)).with_detail(*left);
+    return {RecoveryOutcome::Undone, journal.gpx_path, archive};
 }
 
 }  // namespace
 
 Recovery recover_locked(FileEffects& effects, const std::string& app_folder)
 {
-    const std::string path = journal_path(app_folder);
-    std::string bytes;
-    const int error = read_whole_file(effects, path, bytes);
-    if (means_absent(error))
-        return remove_leftovers(effects, app_folder);
-    if (error != 0)
-        throw file_error(effects, error, path);
-    const IntentJournal journal = decoded(path, bytes);
-    check_folders_present(effects, app_folder, journal);
-    // A draft beside a journal never took its name; the journal's own change decides.
-    remove_if_present(effects, journal_draft_path(app_folder));
-
-    const bool archive = journal.survey_path.empty();
-    const std::vector<MoveFound> found = find_moves(effects, journal);
-    if (replace_cut_short(effects, journal)) {
-        // Every move is on disk before the commit (R4): with one not made,
-        // the survey file went by other hands, and neither way is sure.
-        if (!std::all_of(found.begin(), found.end(), made))
-            throw RuntimeError::for_file(ErrorKind::FileNotFound, journal.survey_path)
-                .with_detail("An import was interrupted before it took effect, and the survey file it was to "
-                             "replace is not there now, so it can be neither finished nor undone. Every file is "
-                             "left as it is. Put the survey file back (an empty one will do if you have no copy "
-                             "of it) and start the program again: the import is then undone.");
-        complete_replace(effects, journal);
+    std::optional<Decision> decision;
+    try {
+        decision = decide(effects, app_folder);
+    } catch (const RuntimeError& error) {
+        throw explained(error, "The program could not look at this file while it checked for an interrupted "
+                               "import, so it changed nothing. Check the card or disk, then start the program "
+                               "again.");
     }
-    if (change_committed(effects, journal, found)) {
-        if (const std::optional<RuntimeError> failure = finish_change(effects, app_folder, journal, found))
-            throw *failure;
-        return {RecoveryOutcome::Completed, journal.gpx_path, archive};
-    }
-    if (const std::optional<std::string> left = undo_change(effects, app_folder, journal, found))
-        throw RuntimeError::for_file(ErrorKind::PathFileAccessError, path).with_detail(*left);
-    return {RecoveryOutcome::Undone, journal.gpx_path, archive};
+    return decision ? settle(effects, app_folder, *decision) : remove_leftovers(effects, app_folder);
 }
 
 }  // namespace survey
