@@ -35,6 +35,11 @@ FileStatus status_from(const struct stat& status)
             static_cast<std::uint64_t>(status.st_size)};
 }
 
+std::string lock_path(const std::string& folder)
+{
+    return folder + "/.gpx-survey-import.lock";
+}
+
 // Where a process's open files have names.
 constexpr const char* proc_fd_folder = "/proc/self/fd";
 
@@ -115,17 +120,39 @@ public:
         return 0;
     }
 
+    // A lock on a file in the folder, not on the folder itself: NFS and SMB
+    // keep a file's lock on the server, where every machine sharing the
+    // folder meets it, but a folder's only on the machine that took it. The
+    // file goes when the lock does; one taken from a holder that was just
+    // removing it locks a name that is gone, and is taken again.
     int lock_folder(const std::string& folder, int& fd) override
     {
-        fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-        if (fd < 0)
-            return error_now();
-        if (::flock(fd, LOCK_EX | LOCK_NB) == 0)
-            return 0;
-        const int error = error_now();
+        const std::string path = lock_path(folder);
+        constexpr int tries = 10;
+        for (int attempt = 1;; ++attempt) {
+            fd = ::open(path.c_str(), O_RDWR | O_CREAT | O_NOFOLLOW | O_CLOEXEC, 0644);
+            if (fd < 0)
+                return error_now();
+            int error = errno_of(::flock(fd, LOCK_EX | LOCK_NB));
+            struct stat held;
+            struct stat named;
+            if (error == 0 && ::fstat(fd, &held) == 0 && ::stat(path.c_str(), &named) == 0 &&
+                held.st_dev == named.st_dev && held.st_ino == named.st_ino)
+                return 0;
+            ::close(fd);
+            fd = -1;
+            // The holder removed the file under a share's client: gone, as above.
+            if (error != 0 && error != ESTALE)
+                return error;
+            if (attempt == tries)
+                return EWOULDBLOCK;
+        }
+    }
+
+    void unlock_folder(const std::string& folder, int fd) override
+    {
+        ::unlink(lock_path(folder).c_str());
         ::close(fd);
-        fd = -1;
-        return error;
     }
 
     int create_new(const std::string& path, const std::string& like, int& fd) override

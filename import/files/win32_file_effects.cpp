@@ -245,6 +245,8 @@ public:
         return descriptor_for(handle, _O_RDWR, fd);
     }
 
+    void unlock_folder(const std::string&, int fd) override { ::_close(fd); }
+
     int create_new(const std::string& path, const std::string&, int& fd) override
     {
         // The new file takes its folder's permissions, as Windows files do.

@@ -81,6 +81,11 @@ int FailingEffects::lock_folder(const std::string& folder, int& fd)
     return real_.lock_folder(folder, fd);
 }
 
+void FailingEffects::unlock_folder(const std::string& folder, int fd)
+{
+    real_.unlock_folder(folder, fd);
+}
+
 template <typename Change>
 int FailingEffects::act(const char* step, Change change)
 {

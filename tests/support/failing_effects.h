@@ -55,6 +55,7 @@ public:
     int read_folder_names(const std::string& folder, std::vector<std::string>& names) override;
     int read_link(const std::string& path, std::string& target) override;
     int lock_folder(const std::string& folder, int& fd) override;
+    void unlock_folder(const std::string& folder, int fd) override;
 
     int create_new(const std::string& path, const std::string& like, int& fd) override;
     int create_unnamed(const std::string& folder, int& fd) override;

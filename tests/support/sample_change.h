@@ -30,9 +30,9 @@ Devices as_on_this_system(Devices devices);
 // How many changes the sample import and archive make, each a step a kill
 // or a failure can stop: staging the survey, the journal, each photo, the
 // syncs, the replace that commits, then the journal's end; and the same for
-// the archive's one move; and the closes of the GPX file and of each lock.
-// A named copy first asks for an unnamed file: one more step each; without
-// refusing renames, each rename reserves its name first.
+// the archive's one move; and the close of the GPX file. A named copy first
+// asks for an unnamed file: one more step each; without refusing renames,
+// each rename reserves its name first.
 int steps_of(Devices devices);
 
 // The sample imported and then archived, by renames or by copies, with the
