@@ -44,7 +44,7 @@ protected:
         write_file(journal(),
                    survey::encode_journal({gpx.string(), survey_csv().string(), staged.string(),
                                            survey::checksum_of("new survey"), false,
-                                           {{gpx_folder() + "p1.jpg", (app() / "photosound" / "p1.jpg").string()}}}));
+                                           {{gpx_folder() + "p1.jpg", (app() / "photosound" / "p1.jpg").string()}}, {}}));
     }
 };
 
@@ -177,8 +177,10 @@ TEST_P(NeverGuesses, RefusesKeepingEveryFileAndTheJournal)
     EXPECT_EQ(everything(), interfered) << interference.what;
     if (!interference.mendable)
         return;
-    if (fs::exists(root / "card out"))
+    if (fs::exists(root / "card out")) {
+        fs::remove(phone());
         fs::rename(root / "card out", phone());
+    }
     testing_support::FailingEffects mounted;
     mounted.on_a_card(phone().string());
     EXPECT_EQ(survey::recover_interrupted_import(mounted, app().string()).outcome, RecoveryOutcome::Completed);
@@ -223,23 +225,50 @@ INSTANTIATE_TEST_SUITE_P(
         return name;
     });
 
-// A card that reuses a removed file's inode number for a new one, as ext4
-// does: the start sees a different photo under the old name and number,
-// and only its bytes tell it is not the file copied.
+// A card that reuses a removed file's number for a new one: ext4 its inode
+// number; Windows on FAT the number of the folder entry the new file takes
+// over, with the old size and time too. Only the bytes tell it is not the
+// file copied.
 class ReusedIdentity : public testing_support::FailingEffects {
 public:
-    ReusedIdentity(std::string path, survey::FileIdentity identity) : path_(std::move(path)), identity_(identity) {}
+    ReusedIdentity(std::string path, const survey::FileStatus& copied) : path_(std::move(path)), copied_(copied) {}
+    // Numbers last only while a file keeps its folder entry, as on FAT under Windows.
+    void numbered_by_entry() { lasts_ = false; }
+    void written_since() { ++copied_.modified; }
+    // Just before the import commits, a new photo takes the path.
+    void replaced_before_commit(std::string bytes) { replacement_ = std::move(bytes); }
+
     int look_up(const std::string& path, survey::FileStatus& status) override
     {
         const int error = FailingEffects::look_up(path, status);
-        if (path == path_)
-            status.identity = identity_;
+        if (path == path_) {
+            status.identity = copied_.identity;
+            status.size = copied_.size;
+            status.modified = copied_.modified;
+        }
+        status.identity_lasts = lasts_;
         return error;
+    }
+    int status_of(int fd, survey::FileStatus& status) override
+    {
+        const int error = FailingEffects::status_of(fd, status);
+        status.identity_lasts = lasts_;
+        return error;
+    }
+    int rename_over(const std::string& from, const std::string& to) override
+    {
+        if (!replacement_.empty() && to.ends_with("survey.csv")) {
+            fs::remove(path_);
+            write_file(path_, replacement_);
+        }
+        return FailingEffects::rename_over(from, to);
     }
 
 private:
     std::string path_;
-    survey::FileIdentity identity_;
+    survey::FileStatus copied_;
+    bool lasts_ = true;
+    std::string replacement_;
 };
 
 TEST_F(Recovery, ANewPhotoUnderACopiedOnesNameAndInodeStays)
@@ -252,10 +281,34 @@ TEST_F(Recovery, ANewPhotoUnderACopiedOnesNameAndInodeStays)
     ASSERT_FALSE(import(put_gpx(one_photo), card));
     fs::remove(source);
     write_file(source, "another photo");
-    ReusedIdentity reused(source, copied.identity);
+    ReusedIdentity reused(source, copied);
     EXPECT_EQ(survey::recover_interrupted_import(reused, app().string()).outcome, RecoveryOutcome::Completed);
     EXPECT_EQ(read_file(source), "another photo");
     EXPECT_FALSE(fs::exists(journal()));
+}
+
+// The same while the import runs, before its commit: under the copied
+// photo's number, size and time on FAT under Windows, or its number and
+// size where numbers last.
+TEST_F(Recovery, ANewPhotoUnderACopiedOnesNumberStaysDuringTheImport)
+{
+    const std::string source = (phone() / "p1.jpg").string();
+    for (const bool fat : {true, false}) {
+        put_photos({"p1.jpg"});
+        survey::FileStatus copied;
+        ASSERT_EQ(survey::system_file_effects().look_up(source, copied), 0);
+        ReusedIdentity reused(source, copied);
+        reused.cross_devices();
+        reused.replaced_before_commit("another photo");
+        if (fat)
+            reused.numbered_by_entry();
+        else
+            reused.written_since();
+        ASSERT_FALSE(import(put_gpx(one_photo), reused)) << fat;
+        EXPECT_EQ(read_file(source), "another photo") << fat;
+        EXPECT_EQ(read_file(app() / "photosound" / "p1.jpg"), "JPEG of p1.jpg") << fat;
+        fs::remove(app() / "photosound" / "p1.jpg");
+    }
 }
 
 // A card whose photo cannot be read while it is copied: the photo is named,
@@ -363,7 +416,7 @@ TEST_F(Recovery, ASourceGoesOnlyOnceItsCopyStands)
     const survey::IntentJournal committed{(phone() / "t.gpx").string(), survey_csv().string(),
                                           survey_csv().string() + ".gpx-survey-import.tmp",
                                           survey::checksum_of("new survey"), true,
-                                          {{from, (app() / "photosound" / "p1.jpg").string()}}};
+                                          {{from, (app() / "photosound" / "p1.jpg").string()}}, {}};
     write_file(journal(), survey::encode_journal(committed));
     EXPECT_EQ(survey::recover_interrupted_import(app().string()).outcome, RecoveryOutcome::Completed);
     EXPECT_TRUE(fs::exists(from));
@@ -424,7 +477,7 @@ TEST_P(EachMove, IsFinishedOrUndoneFromNamesAndBytes)
         write_file(staged, "new survey");
     write_file(journal(), survey::encode_journal({(phone() / "t.gpx").string(), survey_csv().string(), staged.string(),
                                                   survey::checksum_of("new survey"), true,
-                                                  {{from.string(), to.string()}}}));
+                                                  {{from.string(), to.string()}}, {}}));
 
     if (left.refused) {
         const auto before = everything();
@@ -479,21 +532,25 @@ TEST_F(Recovery, AnArchiveLeavesAFileWhoseImportItsStartUndid)
     EXPECT_FALSE(fs::exists(journal()));
 }
 
-// An undo that put every file back but whose folder sync failed says just
-// that, keeps the journal, and the next start ends it.
+// An undo that put every file back but whose folder sync then failed says
+// just that, keeps the journal, and the next start ends it.
 class PhotoFolderUnsynced : public testing_support::FailingEffects {
 public:
+    explicit PhotoFolderUnsynced(fs::path photo) : photo_(std::move(photo)) {}
     int sync_folder(const std::string& folder) override
     {
-        return folder.ends_with("photosound") ? EIO : FailingEffects::sync_folder(folder);
+        return folder.ends_with("photosound") && fs::exists(photo_) ? EIO : FailingEffects::sync_folder(folder);
     }
+
+private:
+    fs::path photo_;
 };
 
 TEST_F(Recovery, AStartWhoseOnlyFailureIsASyncSaysEveryFileIsBack)
 {
     put_photos({"p1.jpg"});
     cut_after_the_move(put_gpx(one_photo));
-    PhotoFolderUnsynced unsynced;
+    PhotoFolderUnsynced unsynced(phone() / "p1.jpg");
     try {
         survey::recover_interrupted_import(unsynced, app().string());
         ADD_FAILURE() << "the start kept quiet";

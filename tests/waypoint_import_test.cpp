@@ -56,8 +56,15 @@ TEST_F(WaypointImport, KeepsThePermissionsOfAnEarlierSurvey)
               fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
 }
 
+// A program folder this user may not write, as the lock finds it.
+class ReadOnlyFolder : public testing_support::FailingEffects {
+public:
+    int lock_folder(const std::string&, int&) override { return EACCES; }
+};
+
 // One change at a time: a second window on the same program folder is told
-// to wait, and the lock leaves nothing behind it.
+// to wait, and the lock leaves nothing behind it; a read-only program
+// folder is said to be one.
 TEST_F(WaypointImport, ASecondWindowWaitsForTheFirst)
 {
     const fs::path gpx = put_gpx(gpx::header() + gpx::track());
@@ -69,6 +76,11 @@ TEST_F(WaypointImport, ASecondWindowWaitsForTheFirst)
         EXPECT_NE(error->detail().find("Another window of this program"), std::string::npos) << error->detail();
     }
     EXPECT_EQ(everything(), before);
+    ReadOnlyFolder read_only;
+    const auto refused = import(gpx, read_only);
+    ASSERT_TRUE(refused);
+    EXPECT_EQ(refused->kind(), ErrorKind::PermissionDenied);
+    EXPECT_NE(refused->detail().find("read-only"), std::string::npos) << refused->detail();
     EXPECT_FALSE(import(gpx));
 }
 

@@ -18,7 +18,7 @@ namespace {
 // How the live change made a move, which only it knows for sure.
 struct MadeMove {
     bool copied = false;
-    FileIdentity source;  // the file copied
+    FileStatus source;  // the file copied
 };
 
 enum class UndoStep { Nothing, MoveBack, MoveOverReservation, RemoveTarget };
@@ -370,7 +370,8 @@ public:
 
     // R6, R7: the live change knows which moves it copied, and from which
     // file; a card that gave that file a new inode number on a remount
-    // since (FAT does) still has its bytes.
+    // since (FAT does) still has its bytes, and where numbers do not last,
+    // or the size or time differ, only the bytes tell.
     std::optional<RuntimeError> finish()
     {
         return remove_sources(effects_, app_folder_, journal_, [this](std::size_t i, bool& goes) {
@@ -381,7 +382,7 @@ public:
             FileStatus now;
             if (const int error = effects_.look_up(move.from, now))
                 return error;
-            goes = now.identity == made_[i].source;
+            goes = made_[i].source.surely_same_file(now);
             return goes ? 0 : compare_files(effects_, move.from, move.to, goes);
         });
     }

@@ -60,9 +60,10 @@
 //      start refuses. (ChangeInProgress::commit, replace_cut_short,
 //      recover_locked)
 //   R6 A source goes only once its copy stands. The live change, which has
-//      just copied it, checks the source is still the file it copied; a
-//      start, when time has passed and a card may have changed, removes it
-//      only if its bytes equal the copy's. (finish_change)
+//      just copied it, checks the source is still the file it copied: the
+//      same identity, size and time where identities last, else the same
+//      bytes; a start, when time has passed and a card may have changed,
+//      removes it only if its bytes equal the copy's. (finish_change)
 //   R7 The journal goes only when nothing is left to do, and an undo removes
 //      it, durably, before the staged file. With R1 and R2, a staged file
 //      with no journal is always of a change that never committed, and a

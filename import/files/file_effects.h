@@ -15,6 +15,18 @@ struct FileStatus {
     EntryKind kind = EntryKind::None;
     FileIdentity identity;
     std::uint64_t size = 0;
+    // When its bytes last changed, in the system's own units.
+    std::int64_t modified = 0;
+    // Whether its identity stays its own while the volume is mounted: not
+    // on FAT or exFAT under Windows.
+    bool identity_lasts = true;
+
+    // Whether `now` is surely the file this was taken of: the same identity,
+    // size and time, where identities last. Else only its bytes can tell.
+    bool surely_same_file(const FileStatus& now) const
+    {
+        return identity_lasts && now.identity == identity && now.size == size && now.modified == modified;
+    }
 };
 
 enum class Links { Followed, NotFollowed };

@@ -21,8 +21,8 @@ ByteStream GpxFile::stream() const
 {
     return ByteStream([this](char* out, std::size_t size) {
         std::size_t got = 0;
-        if (const int error = effects_.read_some(file_.fd(), out, size, got))
-            throw file_error(effects_, error, path_);
+        if (effects_.read_some(file_.fd(), out, size, got) != 0)
+            throw RuntimeError::for_file(ErrorKind::DeviceIoError, path_);
         return got;
     });
 }

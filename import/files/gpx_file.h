@@ -14,7 +14,8 @@ public:
     GpxFile(FileEffects& effects, std::string path);
 
     // Its bytes, read through the seam as the reading half asks for them; a
-    // read that fails throws, naming the file. The stream must not outlive it.
+    // read that fails is a Device I/O error at the file. The stream must not
+    // outlive it.
     ByteStream stream() const;
 
 private:

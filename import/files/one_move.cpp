@@ -77,7 +77,7 @@ std::string copy_in_progress_path(const std::string& target)
     return target + ".gpx-survey-import.part";
 }
 
-FileIdentity copy_without_replacing(FileEffects& effects, const FileMove& move)
+FileStatus copy_without_replacing(FileEffects& effects, const FileMove& move)
 {
     // The source goes once the change commits: a folder that will not let it
     // go refuses the move now, as a rename within one file system would.
@@ -120,7 +120,7 @@ FileIdentity copy_without_replacing(FileEffects& effects, const FileMove& move)
         throw file_error(effects, error, move.source);
     if (error != 0)
         throw move_failure(effects, error, move);
-    return copied.identity;
+    return copied;
 }
 
 }  // namespace survey

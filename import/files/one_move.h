@@ -24,8 +24,8 @@ std::string copy_in_progress_path(const std::string& target);
 
 // Copies `move` across file systems: the bytes into a file with no name
 // (or under the name above), synced, then given the target's name without
-// replacing. Returns the identity of the source it copied, or throws what
+// replacing. Returns what stood at the source it copied, or throws what
 // stopped it, leaving no trace. The source stays until the change commits.
-FileIdentity copy_without_replacing(FileEffects& effects, const FileMove& move);
+FileStatus copy_without_replacing(FileEffects& effects, const FileMove& move);
 
 }  // namespace survey

@@ -30,9 +30,13 @@ FileStatus status_from(const struct stat& status)
     const EntryKind kind = S_ISREG(status.st_mode)   ? EntryKind::File
                            : S_ISDIR(status.st_mode) ? EntryKind::Folder
                                                      : EntryKind::Other;
+    // Linux gives a new file a number no file in the cache holds, FAT's too.
+    constexpr std::int64_t nanoseconds = 1'000'000'000;
     return {kind,
             {static_cast<std::uint64_t>(status.st_dev), static_cast<std::uint64_t>(status.st_ino)},
-            static_cast<std::uint64_t>(status.st_size)};
+            static_cast<std::uint64_t>(status.st_size),
+            static_cast<std::int64_t>(status.st_mtim.tv_sec) * nanoseconds + status.st_mtim.tv_nsec,
+            true};
 }
 
 std::string lock_path(const std::string& folder)

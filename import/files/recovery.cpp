@@ -120,7 +120,8 @@ std::optional<Decision> decide(FileEffects& effects, const std::string& app_fold
         return std::nullopt;
     if (error != 0)
         throw file_error(effects, error, path);
-    Decision decision{decoded(path, bytes)};
+    Decision decision;
+    decision.journal = decoded(path, bytes);
     const IntentJournal& journal = decision.journal;
     check_folders_present(effects, app_folder, journal);
     decision.found = find_moves(effects, journal);
