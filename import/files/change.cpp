@@ -61,10 +61,14 @@ std::vector<std::string> move_folders(const IntentJournal& journal,
 }
 
 // Syncs each folder; returns the first that failed, with its errno value.
-int sync_folders(FileEffects& effects, const std::vector<std::string>& folders, std::string& failed)
+// An undo passes over a folder that is not there: the change made nothing
+// in it (a photo folder missing), and there is nothing to keep.
+int sync_folders(FileEffects& effects, const std::vector<std::string>& folders, std::string& failed,
+                 bool only_present = false)
 {
     for (const std::string& folder : folders) {
-        if (const int error = effects.sync_folder(folder)) {
+        const int error = effects.sync_folder(folder);
+        if (error != 0 && !(only_present && means_absent(error))) {
             failed = folder;
             return error;
         }
@@ -195,7 +199,7 @@ std::string left_by(FileEffects& effects, const JournalMove& move, MoveFound fou
 // Removes the working copy of a move that a crash or a failure cut short.
 // It is this change's, whatever it holds; but while its source is not
 // there, it may be all there is of the file. Returns what it left, in words.
-std::string remove_working_copy(FileEffects& effects, const JournalMove& move, bool& removed)
+std::string remove_working_copy(FileEffects& effects, const JournalMove& move)
 {
     const std::string part = copy_in_progress_path(move.to);
     FileStatus status;
@@ -212,7 +216,6 @@ std::string remove_working_copy(FileEffects& effects, const JournalMove& move, b
     }
     if (const int error = remove_file(effects, part))
         return " " + part + ", a copy this change was making, could not be removed" + because(error);
-    removed = true;
     return {};
 }
 
@@ -225,23 +228,26 @@ std::string remove_working_copy(FileEffects& effects, const JournalMove& move, b
 std::optional<std::string> undo_change(FileEffects& effects, const std::string& app_folder,
                                        const IntentJournal& journal, const std::vector<MoveFound>& found)
 {
+    // What stands is made durable first: a step of the change, or its own
+    // clean-up after a failure, may not be on disk yet, and a step of the
+    // undo on the same names must not outlast it (a rename over a reserved
+    // name would put the empty reservation over the photo). Every folder of
+    // the moves, since a move cleaned up after itself leaves nothing to see.
+    const std::vector<std::string> folders = move_folders(journal, std::vector<bool>(journal.moves.size(), true));
+    std::string failed;
+    if (const int error = sync_folders(effects, folders, failed, true))
+        return "Nothing was put back, since the disk did not confirm what stands in " + failed + because(error) +
+               " Check the disk, then start the program again.";
     std::string left;
-    std::vector<bool> touched(journal.moves.size());
     for (std::size_t i = found.size(); i-- > 0;) {
-        const UndoStep step = undo_step(found[i]);
-        if (const int error = take_back(effects, journal.moves[i], step))
+        if (const int error = take_back(effects, journal.moves[i], undo_step(found[i])))
             left += left_by(effects, journal.moves[i], found[i], error);
-        touched[i] = step != UndoStep::Nothing;
     }
-    for (std::size_t i = 0; i < journal.moves.size(); ++i) {
-        bool removed = false;
-        left += remove_working_copy(effects, journal.moves[i], removed);
-        touched[i] = touched[i] || removed;
-    }
+    for (const JournalMove& move : journal.moves)
+        left += remove_working_copy(effects, move);
     if (!left.empty())
         return "Not every file could be put back:" + left + " Move them back by hand, then start the program again.";
-    std::string failed;
-    if (const int error = sync_folders(effects, move_folders(journal, touched), failed))
+    if (const int error = sync_folders(effects, folders, failed, true))
         return "Every file is back where it was, but the disk did not confirm it for " + failed + because(error) +
                " Check the disk, then start the program again to finish.";
     if (const int error = remove_journal(effects, app_folder))

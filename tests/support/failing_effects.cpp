@@ -30,8 +30,15 @@ void FailingEffects::invent(survey::FileStatus& status)
         status.identity.inode += ++invented_ << 32;
 }
 
+int FailingEffects::look_fails()
+{
+    return ++looks_ == fail_look_ ? EIO : 0;
+}
+
 int FailingEffects::look_up(const std::string& path, survey::FileStatus& status)
 {
+    if (const int error = look_fails())
+        return error;
     const int error = real_.look_up(path, status);
     invent(status);
     if (!card_.empty() && path == card_)
@@ -41,16 +48,20 @@ int FailingEffects::look_up(const std::string& path, survey::FileStatus& status)
 
 int FailingEffects::open_to_read(const std::string& path, int& fd, survey::Links links)
 {
-    return real_.open_to_read(path, fd, links);
+    const int error = look_fails();
+    return error ? error : real_.open_to_read(path, fd, links);
 }
 
 int FailingEffects::read_some(int fd, char* out, std::size_t size, std::size_t& got)
 {
-    return real_.read_some(fd, out, size, got);
+    const int error = look_fails();
+    return error ? error : real_.read_some(fd, out, size, got);
 }
 
 int FailingEffects::status_of(int fd, survey::FileStatus& status)
 {
+    if (const int error = look_fails())
+        return error;
     const int error = real_.status_of(fd, status);
     invent(status);
     return error;
@@ -58,27 +69,32 @@ int FailingEffects::status_of(int fd, survey::FileStatus& status)
 
 int FailingEffects::may_change_folder(const std::string& folder)
 {
-    return real_.may_change_folder(folder);
+    const int error = look_fails();
+    return error ? error : real_.may_change_folder(folder);
 }
 
 int FailingEffects::may_write(const std::string& path)
 {
-    return real_.may_write(path);
+    const int error = look_fails();
+    return error ? error : real_.may_write(path);
 }
 
 int FailingEffects::read_folder_names(const std::string& folder, std::vector<std::string>& names)
 {
-    return real_.read_folder_names(folder, names);
+    const int error = look_fails();
+    return error ? error : real_.read_folder_names(folder, names);
 }
 
 int FailingEffects::read_link(const std::string& path, std::string& target)
 {
-    return real_.read_link(path, target);
+    const int error = look_fails();
+    return error ? error : real_.read_link(path, target);
 }
 
 int FailingEffects::lock_folder(const std::string& folder, int& fd)
 {
-    return real_.lock_folder(folder, fd);
+    const int error = look_fails();
+    return error ? error : real_.lock_folder(folder, fd);
 }
 
 void FailingEffects::unlock_folder(const std::string& folder, int fd)
@@ -87,13 +103,19 @@ void FailingEffects::unlock_folder(const std::string& folder, int fd)
 }
 
 template <typename Change>
-int FailingEffects::act(const char* step, Change change)
+int FailingEffects::act(const char* step, Change change, const std::string& to)
 {
     const int error = fails_now(step);
-    if (error == 0)
-        return change();
-    if (take_effect_)
-        change();
+    if (error == 0) {
+        const int result = change();
+        took_effect_ = result == 0;
+        if (!took_effect_ || losing_.empty() || !to.ends_with(losing_))
+            return result;
+        losing_.clear();
+        failed_step_ = step;
+        return EIO;
+    }
+    took_effect_ = take_effect_ && change() == 0;
     return error;
 }
 
@@ -134,15 +156,12 @@ int FailingEffects::write_all(int fd, std::string_view bytes)
 // each, and is left out. The power-cut test models what syncs keep.
 int FailingEffects::sync(int)
 {
-    return fails_now("sync");
+    return act("sync", [] { return 0; });
 }
 
 int FailingEffects::sync_folder(const std::string& folder)
 {
-    const int error = fails_now("sync folder");
-    if (error == 0 && !std::filesystem::is_directory(folder))
-        return ENOENT;
-    return error;
+    return act("sync folder", [&] { return std::filesystem::is_directory(folder) ? 0 : ENOENT; });
 }
 
 int FailingEffects::close(int fd)
@@ -155,25 +174,31 @@ int FailingEffects::close(int fd)
 
 int FailingEffects::rename_without_replacing(const std::string& from, const std::string& to)
 {
-    return act("rename", [&] {
-        if (crosses_devices(from, to))
-            return EXDEV;
-        return no_refusing_renames_ ? EINVAL : real_.rename_without_replacing(from, to);
-    });
+    return act(
+        "rename",
+        [&] {
+            if (crosses_devices(from, to))
+                return EXDEV;
+            return no_refusing_renames_ ? EINVAL : real_.rename_without_replacing(from, to);
+        },
+        to);
 }
 
 int FailingEffects::hard_link(const std::string& from, const std::string& to)
 {
-    return act("link", [&] {
-        if (crosses_devices(from, to))
-            return EXDEV;
-        return no_hard_links_ ? EPERM : real_.hard_link(from, to);
-    });
+    return act(
+        "link",
+        [&] {
+            if (crosses_devices(from, to))
+                return EXDEV;
+            return no_hard_links_ ? EPERM : real_.hard_link(from, to);
+        },
+        to);
 }
 
 int FailingEffects::rename_over(const std::string& from, const std::string& to)
 {
-    return act("replace", [&] { return crosses_devices(from, to) ? EXDEV : real_.rename_over(from, to); });
+    return act("replace", [&] { return crosses_devices(from, to) ? EXDEV : real_.rename_over(from, to); }, to);
 }
 
 int FailingEffects::remove(const std::string& path)
@@ -183,7 +208,7 @@ int FailingEffects::remove(const std::string& path)
 
 int FailingEffects::link_unnamed(int fd, const std::string& to)
 {
-    return act("link unnamed", [&] { return real_.link_unnamed(fd, to); });
+    return act("link unnamed", [&] { return real_.link_unnamed(fd, to); }, to);
 }
 
 }  // namespace testing_support

@@ -11,8 +11,8 @@ namespace testing_support {
 // (counting from 1 over every change, not over looks) fails without doing
 // anything, with the errno value `error_for` gives for its step. Made
 // without them, it only counts. It can also act as other file systems do,
-// and end the process at a step, as a crash or a power cut would. A test
-// overrides a look to make it fail.
+// and end the process at a step, as a crash or a power cut would. A look
+// numbered in turn can fail, or a test overrides one to make it fail.
 class FailingEffects : public survey::FileEffects {
 public:
     using ErrorForStep = std::function<int(const std::string& step)>;
@@ -41,6 +41,15 @@ public:
     // The change that fails takes effect all the same, as on a network share
     // whose answer was lost; a file it opens is closed again.
     void take_effect_when_failing() { take_effect_ = true; }
+    // The first rename or link that gives a path ending in `name` its name
+    // does so, then answers EIO.
+    void lose_answer_naming(std::string name) { losing_ = std::move(name); }
+    // The look numbered `look` (from 1, over every look) fails with EIO.
+    void fail_look(int look) { fail_look_ = look; }
+
+    int looks() const { return looks_; }
+    // Whether the last change took effect, whatever it answered.
+    bool took_effect() const { return took_effect_; }
 
     int calls() const { return calls_; }
     // The name of the step that failed, or "" when none did.
@@ -72,9 +81,12 @@ public:
 private:
     // The errno value to fail this step with, or 0 when it is not the one.
     int fails_now(const char* step);
-    // Makes `change` unless this step fails without taking effect.
+    // EIO when this look is the one to fail.
+    int look_fails();
+    // Makes `change`, which names `to`, unless this step fails without
+    // taking effect.
     template <typename Change>
-    int act(const char* step, Change change);
+    int act(const char* step, Change change, const std::string& to = {});
     // The same for a change that opens `fd`, which a failure leaves at -1.
     template <typename Change>
     int open_new(const char* step, int& fd, Change change);
@@ -89,6 +101,10 @@ private:
     bool no_hard_links_ = false;
     bool invent_identities_ = false;
     bool take_effect_ = false;
+    bool took_effect_ = false;
+    std::string losing_;
+    int fail_look_ = 0;
+    int looks_ = 0;
     int die_at_ = 0;
     int calls_ = 0;
     std::uint64_t invented_ = 0;

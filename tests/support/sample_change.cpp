@@ -50,7 +50,8 @@ int steps_of(Devices devices)
 void SampleChangeOn::SetUp()
 {
     put_sample();
-    write_file(survey_csv(), "earlier survey\r\n");
+    if (earlier_survey())
+        write_file(survey_csv(), "earlier survey\r\n");
     before_ = everything();
     FailingEffects counting;
     act_as_devices(counting);

@@ -43,6 +43,8 @@ protected:
 
     // The devices this test acts on.
     virtual Devices devices() const = 0;
+    // Whether a survey file stands before the import, or this is the first.
+    virtual bool earlier_survey() const { return true; }
 
     void SetUp() override;
 
