@@ -61,7 +61,14 @@ const std::string one_photo_sighting =
     gpx::header() + gpx::waypoint("Alpha") + gpx::picture("p1.jpg") + gpx::waypoint("record sighting") + gpx::track();
 const std::string expected_survey = "14/02/2014,51.5,-0.25,Alpha,7,unset,unset,0,p1.jpg\r\n";
 
-// Whether the file it points to is there yet or not, and by a relative path too.
+// A disk that cannot read a link: it is never taken for a plain file.
+class LinkUnreadable : public testing_support::FailingEffects {
+public:
+    int read_link(const std::string&, std::string&) override { return EIO; }
+};
+
+// Whether the file it points to is there yet or not, and by a relative path
+// too; a link the disk cannot read refuses the import, and stays.
 TEST_F(ProtectedFiles, LinkedSurveyReplacesWhatItPointsTo)
 {
     const fs::path elsewhere = app().parent_path() / "shared";
@@ -79,6 +86,13 @@ TEST_F(ProtectedFiles, LinkedSurveyReplacesWhatItPointsTo)
         EXPECT_EQ(read_file(elsewhere / "survey.csv"), expected_survey) << there;
         EXPECT_EQ(std::distance(fs::directory_iterator(elsewhere), fs::directory_iterator()), 1) << "no temporary file";
     }
+    const auto before = everything();
+    LinkUnreadable unreadable;
+    const auto error = import(put_gpx(one_photo_sighting), unreadable);
+    ASSERT_TRUE(error);
+    EXPECT_EQ(error->kind(), ErrorKind::DeviceIoError);
+    EXPECT_NE(error->detail().find("changed nothing"), std::string::npos) << error->detail();
+    EXPECT_EQ(everything(), before);
 }
 
 // A file already where a move would take it is never removed, even when it

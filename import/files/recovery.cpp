@@ -15,40 +15,25 @@ namespace survey {
 
 namespace {
 
-// Removes `path` when it is there; a look or removal that fails stops the start (R8).
-bool remove_if_present(FileEffects& effects, const std::string& path)
-{
-    FileStatus status;
-    int error = effects.look_up(path, status);
-    if (error == 0)
-        error = effects.remove(path);
-    if (error != 0 && !means_absent(error))
-        throw file_error(effects, error, path);
-    return error == 0;
-}
-
-const std::string leftover_stays =
-    "The program could not clear away this file, left by an import that was interrupted before it changed "
-    "anything; nothing else was changed. Check the card or disk, then start the program again.";
-
-// A staged survey file or a draft journal with no journal belongs to a
-// change that never committed: every change is journaled before it commits,
-// and keeps its journal until after (R7).
-Recovery remove_leftovers(FileEffects& effects, const std::string& app_folder)
+// Removes files of a change that never took their place, each found there.
+void remove_leftovers(FileEffects& effects, const std::vector<std::string>& leftovers)
 {
     try {
-        const bool draft = remove_if_present(effects, journal_draft_path(app_folder));
-        const std::string staged = StagedFile::temp_path_for(link_target(effects, survey_path(app_folder)));
-        const bool stale = remove_if_present(effects, staged);
-        if (!draft && !stale)
-            return {};
-        for (const std::string& folder : {app_folder, parent_folder(staged)})
+        std::vector<std::string> folders;
+        for (const std::string& file : leftovers) {
+            const int error = effects.remove(file);
+            if (error != 0 && !means_absent(error))
+                throw file_error(effects, error, file);
+            folders.push_back(parent_folder(file));
+        }
+        for (const std::string& folder : folders)
             if (const int error = effects.sync_folder(folder))
                 throw file_error(effects, error, folder);
     } catch (const RuntimeError& error) {
-        throw explained(error, leftover_stays);
+        throw explained(error, "The program could not clear away this file, left by an import that was interrupted "
+                               "before it changed anything; nothing else was changed. Check the card or disk, then "
+                               "start the program again.");
     }
-    return {RecoveryOutcome::Undone, {}, false};
 }
 
 IntentJournal decoded(const std::string& path, std::string_view bytes)
@@ -102,27 +87,38 @@ void complete_replace(FileEffects& effects, const IntentJournal& journal)
                          "the disk, then start the program again to finish.");
 }
 
-// What a start finds of a journal's change, from looks alone.
+// What a start finds, from looks alone.
 struct Decision {
-    IntentJournal journal;
+    // Files of a change that never took their place: a draft journal, and
+    // without a journal a staged survey too, since every change is journaled
+    // before it commits and keeps its journal until after (R7).
+    std::vector<std::string> leftovers;
+    std::optional<IntentJournal> journal;
     std::vector<MoveFound> found;
     bool replace_cut = false;
     bool committed = false;
 };
 
-// Nothing when there is no journal. Throws what stops the start.
-std::optional<Decision> decide(FileEffects& effects, const std::string& app_folder)
+// Throws what stops the start.
+Decision decide(FileEffects& effects, const std::string& app_folder)
 {
+    Decision decision;
     const std::string path = journal_path(app_folder);
     std::string bytes;
     const int error = read_whole_file(effects, path, bytes);
-    if (means_absent(error))
-        return std::nullopt;
-    if (error != 0)
+    if (error != 0 && !means_absent(error))
         throw file_error(effects, error, path);
-    Decision decision;
-    decision.journal = decoded(path, bytes);
-    const IntentJournal& journal = decision.journal;
+    std::vector<std::string> candidates{journal_draft_path(app_folder)};
+    if (means_absent(error))
+        candidates.push_back(StagedFile::temp_path_for(link_target(effects, survey_path(app_folder))));
+    for (const std::string& file : candidates) {
+        FileStatus status;
+        if (present(effects, file, status))
+            decision.leftovers.push_back(file);
+    }
+    if (means_absent(error))
+        return decision;
+    const IntentJournal& journal = decision.journal.emplace(decoded(path, bytes));
     check_folders_present(effects, app_folder, journal);
     decision.found = find_moves(effects, journal);
     decision.replace_cut = replace_cut_short(effects, journal);
@@ -141,13 +137,10 @@ std::optional<Decision> decide(FileEffects& effects, const std::string& app_fold
 
 Recovery settle(FileEffects& effects, const std::string& app_folder, const Decision& decision)
 {
-    const IntentJournal& journal = decision.journal;
-    // A draft beside a journal never took its name; the journal's own change decides.
-    try {
-        remove_if_present(effects, journal_draft_path(app_folder));
-    } catch (const RuntimeError& error) {
-        throw explained(error, leftover_stays);
-    }
+    remove_leftovers(effects, decision.leftovers);
+    if (!decision.journal)
+        return decision.leftovers.empty() ? Recovery{} : Recovery{RecoveryOutcome::Undone, {}, false};
+    const IntentJournal& journal = *decision.journal;
     if (decision.replace_cut)
         complete_replace(effects, journal);
     const bool archive = journal.survey_path.empty();
@@ -165,7 +158,7 @@ Recovery settle(FileEffects& effects, const std::string& app_folder, const Decis
 
 Recovery recover_locked(FileEffects& effects, const std::string& app_folder)
 {
-    std::optional<Decision> decision;
+    Decision decision;
     try {
         decision = decide(effects, app_folder);
     } catch (const RuntimeError& error) {
@@ -173,7 +166,7 @@ Recovery recover_locked(FileEffects& effects, const std::string& app_folder)
                                "import, so it changed nothing. Check the card or disk, then start the program "
                                "again.");
     }
-    return decision ? settle(effects, app_folder, *decision) : remove_leftovers(effects, app_folder);
+    return settle(effects, app_folder, decision);
 }
 
 }  // namespace survey
