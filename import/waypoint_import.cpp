@@ -1,6 +1,7 @@
 #include "import/waypoint_import.h"
 
 #include "import/files/change.h"
+#include "import/files/file_error.h"
 #include "import/files/folder_lock.h"
 #include "import/files/gpx_file.h"
 #include "import/files/photo_moves.h"
@@ -18,12 +19,23 @@ void import_waypoints(const std::string& gpx_path, const std::string& gpx_folder
     import_waypoints(system_file_effects(), gpx_path, gpx_folder, app_folder, obs_count);
 }
 
-void import_waypoints(FileEffects& effects, const std::string& gpx_path, const std::string& gpx_folder,
-                      const std::string& app_folder, std::int16_t& obs_count)
+namespace {
+
+// A failure the disk reported, with nothing more to say of it: every file
+// is then as it was.
+RuntimeError with_disk_sentence(const RuntimeError& error)
 {
-    obs_count = 0;
-    const FolderLock lock(effects, app_folder);
-    recover_locked(effects, app_folder);
+    if (error.kind() != ErrorKind::DeviceIoError)
+        return error;
+    return explained(error, "The disk reported an error at this file, and nothing was changed: check the card or "
+                            "disk, then try again.");
+}
+
+// The import, once its program folder is held and settled; returns the
+// records it wrote.
+std::int16_t import_settled(FileEffects& effects, const std::string& gpx_path, const std::string& gpx_folder,
+                            const std::string& app_folder)
+{
     const GpxFile gpx(effects, gpx_path);
     const std::string survey_file = writable_target(effects, survey_path(app_folder));
     ByteStream stream = gpx.stream();
@@ -50,7 +62,22 @@ void import_waypoints(FileEffects& effects, const std::string& gpx_path, const s
                  [&plan](const RuntimeError& error, std::size_t index) {
                      return photo_move_error(error, plan.photo_moves[index]);
                  });
-    obs_count = plan.record_count;
+    return plan.record_count;
+}
+
+}  // namespace
+
+void import_waypoints(FileEffects& effects, const std::string& gpx_path, const std::string& gpx_folder,
+                      const std::string& app_folder, std::int16_t& obs_count)
+{
+    obs_count = 0;
+    const FolderLock lock(effects, app_folder);
+    recover_locked(effects, app_folder);
+    try {
+        obs_count = import_settled(effects, gpx_path, gpx_folder, app_folder);
+    } catch (const RuntimeError& error) {
+        throw with_disk_sentence(error);
+    }
 }
 
 void archive_gpx(const std::string& gpx_path, const std::string& gpx_name, const std::string& app_folder)
@@ -69,15 +96,19 @@ void archive_gpx(FileEffects& effects, const std::string& gpx_path, const std::s
             .with_detail("The import of this file was interrupted and has been undone, so it stays where it is: "
                          "import it again.");
     const FileMove archive{gpx_path, archive_folder(app_folder), gpx_name};
-    // Such as a GPX file imported from the archive folder itself.
-    if (any_target_taken(effects, {archive}))
-        throw move_failure(effects, EEXIST, archive);
-    // One move, but across file systems it is a copy and a removal, which a
-    // crash must not split.
-    const auto as_it_is = [](const RuntimeError& error, std::size_t) { return error; };
-    if (const std::optional<RuntimeError> failure =
-            apply_change(effects, app_folder, {gpx_path, nullptr, {archive}}, as_it_is))
-        throw *failure;
+    try {
+        // Such as a GPX file imported from the archive folder itself.
+        if (any_target_taken(effects, {archive}))
+            throw move_failure(effects, EEXIST, archive);
+        // One move, but across file systems it is a copy and a removal,
+        // which a crash must not split.
+        const auto as_it_is = [](const RuntimeError& error, std::size_t) { return error; };
+        if (const std::optional<RuntimeError> failure =
+                apply_change(effects, app_folder, {gpx_path, nullptr, {archive}}, as_it_is))
+            throw *failure;
+    } catch (const RuntimeError& error) {
+        throw with_disk_sentence(error);
+    }
 }
 
 Recovery recover_interrupted_import(const std::string& app_folder)

@@ -72,6 +72,9 @@ TEST_P(FaultInjection, EveryStepFailsLeavingEveryFileAsItWas)
         const StepFault& fault = step_faults.at(failing.failed_step());
         EXPECT_TRUE(error->kind() == fault.kind || error->kind() == fault.or_kind)
             << "step " << k << ": " << error->what();
+        // What the disk reported, and what became of the files, is said.
+        EXPECT_TRUE(error->kind() != ErrorKind::DeviceIoError || !error->detail().empty())
+            << "step " << k << ": " << step << ": " << error->what();
         if (error->kind() == ErrorKind::DiskFull) {
             EXPECT_NE(error->detail().find("no room left on the disk that holds " + app().parent_path().string()), std::string::npos)
                 << "step " << k << ": " << error->what();
