@@ -246,7 +246,9 @@ std::optional<std::string> undo_change(FileEffects& effects, const std::string& 
     for (const JournalMove& move : journal.moves)
         left += remove_working_copy(effects, move);
     if (!left.empty())
-        return "Not every file could be put back:" + left + " Move them back by hand, then start the program again.";
+        return "Not every file could be put back:" + left +
+               " The next start tries again: mend what stopped it (a card that is full, locked or failing) and start "
+               "the program again, or first put these files right by hand.";
     if (const int error = sync_folders(effects, folders, failed, true))
         return "Every file is back where it was, but the disk did not confirm it for " + failed + because(error) +
                " Check the disk, then start the program again to finish.";
