@@ -327,16 +327,14 @@ public:
     }
     int rename_over(const std::string& from, const std::string& to) override
     {
-        if (fuse_fat_ && in_photos(to))
-            return EIO;
-        return to.ends_with("survey.csv") ? EROFS : FailingEffects::rename_over(from, to);
+        return in_photos(to) && fuse_fat_ ? EIO
+               : to.ends_with("survey.csv") ? EROFS
+                                             : FailingEffects::rename_over(from, to);
     }
     int remove(const std::string& path) override
     {
-        return fuse_fat_ && in_photos(path) ? EIO : FailingEffects::remove(path);
+        return in_photos(path) && fuse_fat_ ? EIO : FailingEffects::remove(path);
     }
-
-private:
     static bool in_photos(const std::string& path) { return path.find("/photosound/") != std::string::npos; }
     bool fuse_fat_;
 };

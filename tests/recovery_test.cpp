@@ -15,6 +15,8 @@
 #include <cerrno>
 #include <functional>
 #include <new>
+#include <tuple>
+#include <utility>
 
 namespace fs = std::filesystem;
 using survey::RecoveryOutcome;
@@ -231,21 +233,27 @@ INSTANTIATE_TEST_SUITE_P(
 // file copied.
 class ReusedIdentity : public testing_support::FailingEffects {
 public:
-    ReusedIdentity(std::string path, const survey::FileStatus& copied) : path_(std::move(path)), copied_(copied) {}
+    ReusedIdentity(const std::string& path, const survey::FileStatus& copied)
+        : path_(fs::path(path).lexically_normal()), copied_(copied)
+    {
+    }
     // Numbers last only while a file keeps its folder entry, as on FAT under Windows.
     void numbered_by_entry() { lasts_ = false; }
     void written_since() { ++copied_.modified; }
-    // Just before the import commits, a new photo takes the path.
-    void replaced_before_commit(std::string bytes) { replacement_ = std::move(bytes); }
+    // The first look at the path finds a new photo in its place.
+    void replaced_by(std::string bytes) { replacement_ = std::move(bytes); }
 
     int look_up(const std::string& path, survey::FileStatus& status) override
     {
-        const int error = FailingEffects::look_up(path, status);
-        if (path == path_) {
-            status.identity = copied_.identity;
-            status.size = copied_.size;
-            status.modified = copied_.modified;
+        const bool at_path = fs::path(path).lexically_normal() == path_;
+        if (at_path && !replacement_.empty()) {
+            fs::remove(path_);
+            write_file(path_, std::exchange(replacement_, {}));
         }
+        const int error = FailingEffects::look_up(path, status);
+        if (at_path)
+            std::tie(status.identity, status.size, status.modified) =
+                std::tie(copied_.identity, copied_.size, copied_.modified);
         status.identity_lasts = lasts_;
         return error;
     }
@@ -255,17 +263,9 @@ public:
         status.identity_lasts = lasts_;
         return error;
     }
-    int rename_over(const std::string& from, const std::string& to) override
-    {
-        if (!replacement_.empty() && to.ends_with("survey.csv")) {
-            fs::remove(path_);
-            write_file(path_, replacement_);
-        }
-        return FailingEffects::rename_over(from, to);
-    }
 
 private:
-    std::string path_;
+    fs::path path_;
     survey::FileStatus copied_;
     bool lasts_ = true;
     std::string replacement_;
@@ -287,9 +287,9 @@ TEST_F(Recovery, ANewPhotoUnderACopiedOnesNameAndInodeStays)
     EXPECT_FALSE(fs::exists(journal()));
 }
 
-// The same while the import runs, before its commit: under the copied
-// photo's number, size and time on FAT under Windows, or its number and
-// size where numbers last.
+// The same while the import runs, once the photo is copied: under the
+// copied photo's number, size and time on FAT under Windows, or its number
+// and size where numbers last.
 TEST_F(Recovery, ANewPhotoUnderACopiedOnesNumberStaysDuringTheImport)
 {
     const std::string source = (phone() / "p1.jpg").string();
@@ -299,7 +299,7 @@ TEST_F(Recovery, ANewPhotoUnderACopiedOnesNumberStaysDuringTheImport)
         ASSERT_EQ(survey::system_file_effects().look_up(source, copied), 0);
         ReusedIdentity reused(source, copied);
         reused.cross_devices();
-        reused.replaced_before_commit("another photo");
+        reused.replaced_by("another photo");
         if (fat)
             reused.numbered_by_entry();
         else
@@ -534,23 +534,13 @@ TEST_F(Recovery, AnArchiveLeavesAFileWhoseImportItsStartUndid)
 
 // An undo that put every file back but whose folder sync then failed says
 // just that, keeps the journal, and the next start ends it.
-class PhotoFolderUnsynced : public testing_support::FailingEffects {
-public:
-    explicit PhotoFolderUnsynced(fs::path photo) : photo_(std::move(photo)) {}
-    int sync_folder(const std::string& folder) override
-    {
-        return folder.ends_with("photosound") && fs::exists(photo_) ? EIO : FailingEffects::sync_folder(folder);
-    }
-
-private:
-    fs::path photo_;
-};
-
 TEST_F(Recovery, AStartWhoseOnlyFailureIsASyncSaysEveryFileIsBack)
 {
     put_photos({"p1.jpg"});
     cut_after_the_move(put_gpx(one_photo));
-    PhotoFolderUnsynced unsynced(phone() / "p1.jpg");
+    // Its steps: the journal read and closed, the two folders synced, the
+    // photo moved back, and the sync of its folder, which fails.
+    testing_support::FailingEffects unsynced(5, [](const std::string&) { return EIO; });
     try {
         survey::recover_interrupted_import(unsynced, app().string());
         ADD_FAILURE() << "the start kept quiet";

@@ -102,26 +102,19 @@ INSTANTIATE_TEST_SUITE_P(
 // delete is pending, and the import waits a little for it to pass.
 class ScannerAtTheCommit : public testing_support::FailingEffects {
 public:
-    ~ScannerAtTheCommit() override
-    {
-        if (scanner_.joinable())
-            scanner_.join();
-    }
     int rename_over(const std::string& from, const std::string& to) override
     {
         if (to.ends_with("survey.csv") && !scanner_.joinable()) {
             const HANDLE held = ::CreateFileW(survey::win32::wide(to).c_str(), GENERIC_READ,
                                               FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0, nullptr);
-            scanner_ = std::thread([held] {
+            scanner_ = std::jthread([held] {
                 ::Sleep(150);
                 ::CloseHandle(held);
             });
         }
         return FailingEffects::rename_over(from, to);
     }
-
-private:
-    std::thread scanner_;
+    std::jthread scanner_;
 };
 
 TEST_F(ImportFiles, AFileHeldForAMomentAtTheCommitIsWaitedFor)

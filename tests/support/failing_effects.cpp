@@ -30,16 +30,15 @@ void FailingEffects::invent(survey::FileStatus& status)
         status.identity.inode += ++invented_ << 32;
 }
 
-int FailingEffects::look_fails()
+template <typename Look>
+int FailingEffects::look(Look call)
 {
-    return ++looks_ == fail_look_ ? EIO : 0;
+    return ++looks_ == fail_look_ ? EIO : call();
 }
 
 int FailingEffects::look_up(const std::string& path, survey::FileStatus& status)
 {
-    if (const int error = look_fails())
-        return error;
-    const int error = real_.look_up(path, status);
+    const int error = look([&] { return real_.look_up(path, status); });
     invent(status);
     if (!card_.empty() && path == card_)
         status.identity.device = ~status.identity.device;
@@ -48,53 +47,44 @@ int FailingEffects::look_up(const std::string& path, survey::FileStatus& status)
 
 int FailingEffects::open_to_read(const std::string& path, int& fd, survey::Links links)
 {
-    const int error = look_fails();
-    return error ? error : real_.open_to_read(path, fd, links);
+    return look([&] { return real_.open_to_read(path, fd, links); });
 }
 
 int FailingEffects::read_some(int fd, char* out, std::size_t size, std::size_t& got)
 {
-    const int error = look_fails();
-    return error ? error : real_.read_some(fd, out, size, got);
+    return look([&] { return real_.read_some(fd, out, size, got); });
 }
 
 int FailingEffects::status_of(int fd, survey::FileStatus& status)
 {
-    if (const int error = look_fails())
-        return error;
-    const int error = real_.status_of(fd, status);
+    const int error = look([&] { return real_.status_of(fd, status); });
     invent(status);
     return error;
 }
 
 int FailingEffects::may_change_folder(const std::string& folder)
 {
-    const int error = look_fails();
-    return error ? error : real_.may_change_folder(folder);
+    return look([&] { return real_.may_change_folder(folder); });
 }
 
 int FailingEffects::may_write(const std::string& path)
 {
-    const int error = look_fails();
-    return error ? error : real_.may_write(path);
+    return look([&] { return real_.may_write(path); });
 }
 
 int FailingEffects::read_folder_names(const std::string& folder, std::vector<std::string>& names)
 {
-    const int error = look_fails();
-    return error ? error : real_.read_folder_names(folder, names);
+    return look([&] { return real_.read_folder_names(folder, names); });
 }
 
 int FailingEffects::read_link(const std::string& path, std::string& target)
 {
-    const int error = look_fails();
-    return error ? error : real_.read_link(path, target);
+    return look([&] { return real_.read_link(path, target); });
 }
 
 int FailingEffects::lock_folder(const std::string& folder, int& fd)
 {
-    const int error = look_fails();
-    return error ? error : real_.lock_folder(folder, fd);
+    return look([&] { return real_.lock_folder(folder, fd); });
 }
 
 void FailingEffects::unlock_folder(const std::string& folder, int fd)

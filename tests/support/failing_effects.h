@@ -81,8 +81,9 @@ public:
 private:
     // The errno value to fail this step with, or 0 when it is not the one.
     int fails_now(const char* step);
-    // EIO when this look is the one to fail.
-    int look_fails();
+    // Makes the look, or fails with EIO when it is the one to fail.
+    template <typename Look>
+    int look(Look call);
     // Makes `change`, which names `to`, unless this step fails without
     // taking effect.
     template <typename Change>

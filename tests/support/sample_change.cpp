@@ -50,8 +50,19 @@ int steps_of(Devices devices)
 void SampleChangeOn::SetUp()
 {
     put_sample();
-    if (earlier_survey())
-        write_file(survey_csv(), "earlier survey\r\n");
+    write_file(survey_csv(), "earlier survey\r\n");
+    take_trees();
+}
+
+void SampleChangeOn::as_first_import()
+{
+    restore_before();
+    std::filesystem::remove(survey_csv());
+    take_trees();
+}
+
+void SampleChangeOn::take_trees()
+{
     before_ = everything();
     FailingEffects counting;
     act_as_devices(counting);

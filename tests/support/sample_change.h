@@ -43,10 +43,13 @@ protected:
 
     // The devices this test acts on.
     virtual Devices devices() const = 0;
-    // Whether a survey file stands before the import, or this is the first.
-    virtual bool earlier_survey() const { return true; }
 
     void SetUp() override;
+    // From here on the sample is a first import: no survey file before it.
+    void as_first_import();
+    // The trees below, and the steps, from an import and archive of the
+    // sample as it stands.
+    void take_trees();
 
     // Makes `effects` act as the file systems of this test's devices.
     void act_as_devices(FailingEffects& effects) const;
