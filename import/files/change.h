@@ -64,15 +64,19 @@
 //      same identity, size and time where identities last, else the same
 //      bytes; a start, when time has passed and a card may have changed,
 //      removes it only if its bytes equal the copy's. (finish_change)
-//   R7 The journal goes only when nothing is left to do, and an undo removes
-//      it, durably, before the staged file. With R1 and R2, a staged file
-//      with no journal is always of a change that never committed, and a
-//      start removes it. (finish_change, undo_change, recover_locked)
+//   R7 The journal goes only when nothing is left to do. An undo first
+//      makes what stands durable, so that no step of it outlasts a step it
+//      takes back, and removes the journal, durably, before the staged file.
+//      With R1 and R2, a staged file with no journal is always of a change
+//      that never committed, and a start removes it. (finish_change,
+//      undo_change, recover_locked)
 //   R8 Recovery, and the live change once a step failed, decide on facts
 //      only: nothing is there only when a look-up says so (ENOENT,
 //      ENOTDIR); any other failed look-up, read or sync stops them with the
 //      journal kept, as does a folder of the change that is not there (a
-//      card taken out). (recover_locked, find_moves, file_queries.h)
+//      card taken out), or that lay on another device than the program
+//      folder and now lies on its device (the empty folder a card leaves
+//      where it was mounted). (recover_locked, find_moves, file_queries.h)
 //   R9 Recovery never trusts a file's identity, which FAT makes up anew on
 //      each mount: which moves were made it tells from which names stand and
 //      from the bytes. (find_moves)
@@ -94,9 +98,10 @@ using MoveFailureText = std::function<RuntimeError(const RuntimeError& error, st
 
 // Applies `change` to `app_folder`, which the caller holds locked. Throws a
 // RuntimeError naming what stopped it; every file is then as it was, or what
-// could not be put back is named, and the next start puts it back. Once
-// committed, returns what kept a copied source from going, naming each; the
-// journal then stays, for the next start to finish.
+// could not be put back is named, and the next start puts it back; or the
+// change, found to have taken effect all the same, went forward, and the
+// error says so. Once committed, returns what kept a copied source from
+// going, naming each; the journal then stays, for the next start to finish.
 std::optional<RuntimeError> apply_change(FileEffects& effects, const std::string& app_folder, const Change& change,
                                          const MoveFailureText& move_failure_text);
 
@@ -134,16 +139,18 @@ bool replace_cut_short(FileEffects& effects, const IntentJournal& journal);
 // Whether a start found a move as the change makes it: renamed, or copied.
 bool made(MoveFound move);
 
-// After a start finds a change committed: removes each copied source whose
-// bytes equal its copy's, then the journal. Returns what kept one from
-// going, naming each; the journal then stays.
+// After a start, or the live change once a step failed, finds a change
+// committed: removes each copied source whose bytes equal its copy's, then
+// the journal. Returns what kept one from going, naming each; the journal
+// then stays.
 std::optional<RuntimeError> finish_change(FileEffects& effects, const std::string& app_folder,
                                           const IntentJournal& journal, const std::vector<MoveFound>& found);
 
-// After a start finds a change not committed: puts back every move it
-// finds made, removes the journal, then the staged file. Returns a sentence
-// naming each file that could not be put back; the journal and the staged
-// file then stay.
+// After a start, or the live change once a step failed, finds a change
+// not committed: makes what stands durable, puts back every move it finds
+// made, removes the journal, then the staged file. Returns a sentence of
+// what stopped it, naming each file that could not be put back; the journal
+// and the staged file then stay.
 std::optional<std::string> undo_change(FileEffects& effects, const std::string& app_folder,
                                        const IntentJournal& journal, const std::vector<MoveFound>& found);
 
