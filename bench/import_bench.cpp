@@ -145,8 +145,8 @@ void run_import(benchmark::State& state, int sightings, int photos)
 // ten times the read itself, which would lift the floor above the import.
 std::size_t read_whole(const fs::path& path)
 {
-    const survey::GpxFile gpx(path.string());
-    survey::ByteStream stream(gpx.fd(), path.string());
+    const survey::GpxFile gpx(survey::system_file_effects(), path.string());
+    survey::ByteStream stream = gpx.stream();
     std::size_t total = 0;
     while (!stream.at_end()) {
         const std::size_t size = stream.buffered().size();

@@ -13,7 +13,8 @@ using survey::JournalFault;
 namespace {
 
 const IntentJournal journal{"/phone/track.gpx", "/app/survey.csv", "/app/survey.csv.tmp", 0x0123456789abcdef, true,
-                            {{"/phone/a b.jpg", "/app/photosound/a b.jpg"}, {"/phone/c.jpg", "/app/photosound/c.jpg"}}};
+                            {{"/phone/a b.jpg", "/app/photosound/a b.jpg"}, {"/phone/c.jpg", "/app/photosound/c.jpg"}},
+                            {"/phone"}};
 
 TEST(IntentJournal, ReadsBackWhatWasWritten)
 {
@@ -27,6 +28,7 @@ TEST(IntentJournal, ReadsBackWhatWasWritten)
     ASSERT_EQ(read.journal->moves.size(), 2u);
     EXPECT_EQ(read.journal->moves[0].from, "/phone/a b.jpg");
     EXPECT_EQ(read.journal->moves[1].to, "/app/photosound/c.jpg");
+    EXPECT_EQ(read.journal->folders_elsewhere, std::vector<std::string>{"/phone"});
 }
 
 // A journal under its name was written whole, so whatever else stands there
@@ -44,24 +46,33 @@ TEST(IntentJournal, AnythingButWhatWasWrittenIsDamage)
     EXPECT_EQ(survey::decode_journal("").fault, JournalFault::Damaged);
 }
 
-// Checksummed, but of a shape no change is journaled in: no moves, or an
-// archive of more than its one.
+// Checksummed, but of a shape no change is journaled in: an archive of
+// other than its one move, a survey named without its staged file, or one
+// file in two moves. An import without photos moves nothing.
 TEST(IntentJournal, AShapeNeverWrittenIsDamage)
 {
-    IntentJournal no_moves = journal;
-    no_moves.moves.clear();
     IntentJournal archive_of_two = journal;
     archive_of_two.survey_path.clear();
     archive_of_two.staged_path.clear();
-    for (const IntentJournal& shape : {no_moves, archive_of_two})
+    IntentJournal archive_of_none = archive_of_two;
+    archive_of_none.moves.clear();
+    IntentJournal unstaged = journal;
+    unstaged.staged_path.clear();
+    unstaged.moves.resize(1);
+    IntentJournal one_file_twice = journal;
+    one_file_twice.moves[1].from = one_file_twice.moves[0].to;
+    for (const IntentJournal& shape : {archive_of_two, archive_of_none, unstaged, one_file_twice})
         EXPECT_EQ(survey::decode_journal(survey::encode_journal(shape)).fault, JournalFault::Damaged);
+    IntentJournal no_photos = journal;
+    no_photos.moves.clear();
+    EXPECT_TRUE(survey::decode_journal(survey::encode_journal(no_photos)).journal);
 }
 
 // Another version's journal follows that version's rules, so it is not read.
 TEST(IntentJournal, AnotherVersionsJournalIsNotRead)
 {
     std::string newer = survey::encode_journal(journal);
-    newer[newer.find('\0') + 1] = '3';
+    newer[newer.find('\0') + 1] = '4';
     const auto read = survey::decode_journal(newer);
     EXPECT_FALSE(read.journal);
     EXPECT_EQ(read.fault, JournalFault::OtherVersion);
@@ -76,9 +87,9 @@ TEST(FolderQueries, OneReadTellsWhetherAnyNameIsTaken)
             testing_support::write_file(folder.path() / ("p" + std::to_string(n) + ".jpg"), "jpeg");
     }
     const std::string at = folder.path().string();
-    EXPECT_EQ(survey::folder_holds_any(at, {"p0.jpg", "p5.jpg", "p35.jpg", "p1.jp"}), false);
-    EXPECT_EQ(survey::folder_holds_any(at, {"p0.jpg", "p39.jpg"}), true);
-    EXPECT_EQ(survey::folder_holds_any(at + "/none", {"p1.jpg"}), std::nullopt);
+    EXPECT_EQ(survey::folder_holds_any(survey::system_file_effects(), at, {"p0.jpg", "p5.jpg", "p35.jpg", "p1.jp"}), false);
+    EXPECT_EQ(survey::folder_holds_any(survey::system_file_effects(), at, {"p0.jpg", "p39.jpg"}), true);
+    EXPECT_EQ(survey::folder_holds_any(survey::system_file_effects(), at + "/none", {"p1.jpg"}), std::nullopt);
 }
 
 // Enough moves to ask the photo folder in one read, named as the phone
@@ -90,9 +101,9 @@ TEST(FolderQueries, ManyMovesAreCheckedByTheirNames)
     for (std::size_t n = 0; n < survey::names_worth_a_folder_read; ++n)
         moves.push_back(
             {"/phone/p.jpg", folder.path().string() + "/", "2017-11-27_14-58-" + std::to_string(10 + n) + ".jpg"});
-    EXPECT_FALSE(survey::any_target_taken(moves));
+    EXPECT_FALSE(survey::any_target_taken(survey::system_file_effects(), moves));
     testing_support::write_file(folder.path() / moves.back().name, "jpeg");
-    EXPECT_TRUE(survey::any_target_taken(moves));
+    EXPECT_TRUE(survey::any_target_taken(survey::system_file_effects(), moves));
 }
 
 }  // namespace

@@ -12,6 +12,8 @@
 #include <functional>
 #include <grp.h>
 #include <iostream>
+#include <sched.h>
+#include <sys/mount.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -23,13 +25,50 @@ using testing_support::write_file;
 
 namespace {
 
-class ProtectedFiles : public testing_support::ImportFixture {};
+class ProtectedFiles : public testing_support::ImportFixture {
+protected:
+    // What `work` says, run in a child process once `prepare` has set the
+    // child up; "unprepared" when it could not.
+    static std::string in_child(const std::function<bool()>& prepare, const std::function<std::string()>& work)
+    {
+        int channel[2];
+        if (::pipe(channel) != 0)
+            throw std::runtime_error("pipe");
+        const pid_t child = ::fork();
+        if (child == 0) {
+            ::close(channel[0]);
+            const std::string report = prepare() ? work() : "unprepared";
+            const bool sent = ::write(channel[1], report.data(), report.size()) == static_cast<ssize_t>(report.size());
+            ::_exit(sent ? 0 : 1);
+        }
+        ::close(channel[1]);
+        std::string report(4096, '\0');
+        const ssize_t got = ::read(channel[0], report.data(), report.size());
+        ::close(channel[0]);
+        ::waitpid(child, nullptr, 0);
+        report.resize(got > 0 ? static_cast<std::size_t>(got) : 0);
+        return report;
+    }
+
+    // An error as a child reports it: its kind and path, or "ok".
+    static std::string said(const std::optional<survey::RuntimeError>& error)
+    {
+        return error ? std::to_string(static_cast<int>(error->kind())) + " " + error->path() : "ok";
+    }
+};
 
 const std::string one_photo_sighting =
     gpx::header() + gpx::waypoint("Alpha") + gpx::picture("p1.jpg") + gpx::waypoint("record sighting") + gpx::track();
 const std::string expected_survey = "14/02/2014,51.5,-0.25,Alpha,7,unset,unset,0,p1.jpg\r\n";
 
-// Whether the file it points to is there yet or not, and by a relative path too.
+// A disk that cannot read a link: it is never taken for a plain file.
+class LinkUnreadable : public testing_support::FailingEffects {
+public:
+    int read_link(const std::string&, std::string&) override { return EIO; }
+};
+
+// Whether the file it points to is there yet or not, and by a relative path
+// too; a link the disk cannot read refuses the import, and stays.
 TEST_F(ProtectedFiles, LinkedSurveyReplacesWhatItPointsTo)
 {
     const fs::path elsewhere = app().parent_path() / "shared";
@@ -47,6 +86,13 @@ TEST_F(ProtectedFiles, LinkedSurveyReplacesWhatItPointsTo)
         EXPECT_EQ(read_file(elsewhere / "survey.csv"), expected_survey) << there;
         EXPECT_EQ(std::distance(fs::directory_iterator(elsewhere), fs::directory_iterator()), 1) << "no temporary file";
     }
+    const auto before = everything();
+    LinkUnreadable unreadable;
+    const auto error = import(put_gpx(one_photo_sighting), unreadable);
+    ASSERT_TRUE(error);
+    EXPECT_EQ(error->kind(), ErrorKind::DeviceIoError);
+    EXPECT_NE(error->detail().find("changed nothing"), std::string::npos) << error->detail();
+    EXPECT_EQ(everything(), before);
 }
 
 // A file already where a move would take it is never removed, even when it
@@ -108,26 +154,14 @@ protected:
     // nothing when it succeeds.
     std::optional<Reported> import_unprivileged(const fs::path& gpx)
     {
-        int channel[2];
-        if (::pipe(channel) != 0)
-            throw std::runtime_error("pipe");
-        const pid_t child = ::fork();
-        if (child == 0) {
-            ::close(channel[0]);
-            const bool dropped = ::geteuid() != 0 || (::setgroups(0, nullptr) == 0 && ::setgid(65534) == 0 &&
-                                                       ::setuid(65534) == 0);
-            std::string report = dropped ? "ok" : "cannot drop root";
-            if (const auto error = dropped ? import(gpx) : std::nullopt)
-                report = std::to_string(static_cast<int>(error->kind())) + " " + error->path() + "\n" + error->detail();
-            const bool sent = ::write(channel[1], report.data(), report.size()) == static_cast<ssize_t>(report.size());
-            ::_exit(sent ? 0 : 1);
-        }
-        ::close(channel[1]);
-        std::string report(4096, '\0');
-        const ssize_t got = ::read(channel[0], report.data(), report.size());
-        ::close(channel[0]);
-        ::waitpid(child, nullptr, 0);
-        report.resize(got > 0 ? static_cast<std::size_t>(got) : 0);
+        const auto drop_root = [] {
+            return ::geteuid() != 0 ||
+                   (::setgroups(0, nullptr) == 0 && ::setgid(65534) == 0 && ::setuid(65534) == 0);
+        };
+        const std::string report = in_child(drop_root, [&] {
+            const auto error = import(gpx);
+            return error ? said(error) + "\n" + error->detail() : said(error);
+        });
         if (report == "ok")
             return std::nullopt;
         const std::size_t space = report.find(' ');
@@ -173,7 +207,9 @@ INSTANTIATE_TEST_SUITE_P(
                                     ErrorKind::PermissionDenied, "phone", ""}));
 
 // A phone folder on another file system: each photo is copied, synced, and
-// its source removed only once the whole import has taken effect.
+// its source removed only once the whole import has taken effect. Where no
+// /proc is mounted, as in some containers, a copy cannot take its name from
+// none, and is made under a working name.
 TEST_F(ProtectedFiles, PhotosOnAnotherFileSystemAreCopiedThenRemoved)
 {
     std::string pattern = "/dev/shm/survey-test-XXXXXX";
@@ -182,17 +218,35 @@ TEST_F(ProtectedFiles, PhotosOnAnotherFileSystemAreCopiedThenRemoved)
         !::mkdtemp(pattern.data()))
         GTEST_SKIP() << "no second file system at /dev/shm";
     const fs::path card = pattern;
-    write_file(card / "p1.jpg", "JPEG of p1.jpg");
-    write_file(card / "track.gpx", one_photo_sighting);
-
-    std::int16_t count = 0;
-    survey::import_waypoints((card / "track.gpx").string(), card.string() + "/", app().string(), count);
-    survey::archive_gpx((card / "track.gpx").string(), "track.gpx", app().string());
-    EXPECT_EQ(count, 1);
-    EXPECT_EQ(read_file(survey_csv()), expected_survey);
-    EXPECT_EQ(read_file(app() / "photosound" / "p1.jpg"), "JPEG of p1.jpg");
-    EXPECT_EQ(read_file(app() / "saveGPX" / "track.gpx"), one_photo_sighting);
-    EXPECT_TRUE(fs::is_empty(card));
+    const auto hide_proc = [] {
+        return ::unshare(CLONE_NEWNS) == 0 && ::mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) == 0 &&
+               ::mount("none", "/proc", "tmpfs", 0, nullptr) == 0;
+    };
+    for (const bool proc : {true, false}) {
+        write_file(card / "p1.jpg", "JPEG of p1.jpg");
+        write_file(card / "track.gpx", one_photo_sighting);
+        const std::string report = in_child(proc ? std::function<bool()>([] { return true; }) : hide_proc, [&] {
+            try {
+                std::int16_t count = 0;
+                survey::import_waypoints((card / "track.gpx").string(), card.string() + "/", app().string(), count);
+                survey::archive_gpx((card / "track.gpx").string(), "track.gpx", app().string());
+                return count == 1 ? said(std::nullopt) : "count " + std::to_string(count);
+            } catch (const survey::RuntimeError& error) {
+                return said(error) + " " + error.detail();
+            }
+        });
+        if (report == "unprepared") {
+            std::cout << "note: cannot hide /proc here: it needs root and a mount namespace\n";
+            continue;
+        }
+        ASSERT_EQ(report, "ok") << proc;
+        EXPECT_EQ(read_file(survey_csv()), expected_survey) << proc;
+        EXPECT_EQ(read_file(app() / "photosound" / "p1.jpg"), "JPEG of p1.jpg") << proc;
+        EXPECT_EQ(read_file(app() / "saveGPX" / "track.gpx"), one_photo_sighting) << proc;
+        EXPECT_TRUE(fs::is_empty(card)) << proc;
+        fs::remove(app() / "photosound" / "p1.jpg");
+        fs::remove(app() / "saveGPX" / "track.gpx");
+    }
     fs::remove_all(card);
 }
 
@@ -291,19 +345,35 @@ TEST_F(ProtectedFiles, APhotoHeldOpenIsNamedWhereItIs)
     EXPECT_EQ(error->detail(), "Another program has this photo open, perhaps a photo viewer: close it there first.");
 }
 
-// Every rename fails, the undo's too: the message names the file left
-// behind, and the next start puts it back once it can.
+// Every rename fails, the undo's too; or, on FAT through FUSE, the rename
+// over a reserved name fails, and so does the reservation's removal: the
+// message names the file left behind, and the next start puts it back once
+// it can.
 class UndoRefused : public testing_support::FailingEffects {
 public:
+    explicit UndoRefused(bool fuse_fat) : fuse_fat_(fuse_fat)
+    {
+        if (fuse_fat) {
+            no_refusing_renames();
+            no_hard_links();
+        }
+    }
     int rename_without_replacing(const std::string& from, const std::string& to) override
     {
-        return from.find("/photosound/") != std::string::npos ? EACCES
-                                                               : FailingEffects::rename_without_replacing(from, to);
+        return in_photos(from) ? EACCES : FailingEffects::rename_without_replacing(from, to);
     }
     int rename_over(const std::string& from, const std::string& to) override
     {
-        return to.ends_with("survey.csv") ? EROFS : FailingEffects::rename_over(from, to);
+        return in_photos(to) && fuse_fat_ ? EIO
+               : to.ends_with("survey.csv") ? EROFS
+                                             : FailingEffects::rename_over(from, to);
     }
+    int remove(const std::string& path) override
+    {
+        return in_photos(path) && fuse_fat_ ? EIO : FailingEffects::remove(path);
+    }
+    static bool in_photos(const std::string& path) { return path.find("/photosound/") != std::string::npos; }
+    bool fuse_fat_;
 };
 
 TEST_F(ProtectedFiles, AnUndoThatFailsNamesTheFileLeftBehind)
@@ -312,18 +382,20 @@ TEST_F(ProtectedFiles, AnUndoThatFailsNamesTheFileLeftBehind)
     write_file(survey_csv(), "earlier survey\r\n");
     const fs::path gpx = put_gpx(one_photo_sighting);
     const auto before = everything();
+    for (const bool fuse_fat : {false, true}) {
+        UndoRefused refusing(fuse_fat);
+        const auto error = import(gpx, refusing);
+        ASSERT_TRUE(error);
+        EXPECT_EQ(error->kind(), fuse_fat ? ErrorKind::DeviceIoError : ErrorKind::PermissionDenied);
+        const std::string left = (app() / "photosound" / "p1.jpg").string() +
+                                 (fuse_fat ? ", an empty file that held the name for " : " could not be put back as ") +
+                                 (phone() / "p1.jpg").string();
+        EXPECT_NE(error->detail().find(left), std::string::npos) << error->detail();
 
-    UndoRefused refusing;
-    const auto error = import(gpx, refusing);
-    ASSERT_TRUE(error);
-    EXPECT_EQ(error->kind(), ErrorKind::PermissionDenied);
-    const std::string left = (app() / "photosound" / "p1.jpg").string() + " could not be put back as " +
-                             (phone() / "p1.jpg").string();
-    EXPECT_NE(error->detail().find(left), std::string::npos) << error->detail();
-
-    const survey::Recovery recovery = survey::recover_interrupted_import(app().string());
-    EXPECT_EQ(recovery.outcome, survey::RecoveryOutcome::Undone);
-    EXPECT_EQ(everything(), before);
+        const survey::Recovery recovery = survey::recover_interrupted_import(app().string());
+        EXPECT_EQ(recovery.outcome, survey::RecoveryOutcome::Undone) << fuse_fat;
+        EXPECT_EQ(everything(), before) << fuse_fat;
+    }
 }
 
 }  // namespace

@@ -15,6 +15,8 @@
 #include <cerrno>
 #include <functional>
 #include <new>
+#include <tuple>
+#include <utility>
 
 namespace fs = std::filesystem;
 using survey::RecoveryOutcome;
@@ -34,6 +36,18 @@ const std::string no_photo = gpx::header() + gpx::waypoint("Beta") + gpx::waypoi
 class Recovery : public testing_support::ImportFixture {
 protected:
     fs::path journal() const { return app() / "import-in-progress.journal"; }
+
+    // What a crash leaves after the import of `gpx` moved p1.jpg, before it committed.
+    void cut_after_the_move(const fs::path& gpx)
+    {
+        const fs::path staged = app() / "survey.csv.gpx-survey-import.tmp";
+        write_file(staged, "new survey");
+        fs::rename(phone() / "p1.jpg", app() / "photosound" / "p1.jpg");
+        write_file(journal(),
+                   survey::encode_journal({gpx.string(), survey_csv().string(), staged.string(),
+                                           survey::checksum_of("new survey"), false,
+                                           {{gpx_folder() + "p1.jpg", (app() / "photosound" / "p1.jpg").string()}}, {}}));
+    }
 };
 
 // Photos copied from a card that then refuses to let them go.
@@ -109,6 +123,8 @@ struct Interference {
     std::string path;  // below the root
     // Whether a start can finish once the interference is taken away.
     bool mendable;
+    // Whether the card is where it was mounted, or its mount point stands empty.
+    bool card_mounted = true;
 };
 
 // Looks at one path fail, as a card with a bad sector makes them.
@@ -139,25 +155,37 @@ TEST_P(NeverGuesses, RefusesKeepingEveryFileAndTheJournal)
     const Interference& interference = GetParam();
     put_photos({"p1.jpg"});
     CardKeepsItsFiles card;
+    card.on_a_card(phone().string());
     ASSERT_FALSE(import(put_gpx(one_photo), card));
     const fs::path root = app().parent_path();
     interference.make(root);
     const auto interfered = everything();
 
     FailingLook looks(interference.failing_look.empty() ? "" : (root / interference.failing_look).make_preferred().string());
+    if (interference.card_mounted)
+        looks.on_a_card(phone().string());
     try {
         survey::recover_interrupted_import(looks, app().string());
         ADD_FAILURE() << interference.what << ": the start decided";
     } catch (const survey::RuntimeError& error) {
         EXPECT_EQ(error.kind(), interference.kind) << interference.what << ": " << error.what();
         EXPECT_EQ(error.path(), (root / interference.path).make_preferred().string()) << interference.what;
+        // Every refusal says what to do; one for a failed look, that nothing changed.
+        EXPECT_FALSE(error.detail().empty()) << interference.what;
+        if (!interference.failing_look.empty()) {
+            EXPECT_NE(error.detail().find("changed nothing"), std::string::npos) << error.detail();
+        }
     }
     EXPECT_EQ(everything(), interfered) << interference.what;
     if (!interference.mendable)
         return;
-    if (fs::exists(root / "card out"))
+    if (fs::exists(root / "card out")) {
+        fs::remove(phone());
         fs::rename(root / "card out", phone());
-    EXPECT_EQ(survey::recover_interrupted_import(app().string()).outcome, RecoveryOutcome::Completed);
+    }
+    testing_support::FailingEffects mounted;
+    mounted.on_a_card(phone().string());
+    EXPECT_EQ(survey::recover_interrupted_import(mounted, app().string()).outcome, RecoveryOutcome::Completed);
     EXPECT_FALSE(fs::exists(phone() / "p1.jpg")) << interference.what;
     EXPECT_FALSE(fs::exists(journal())) << interference.what;
 }
@@ -186,30 +214,61 @@ INSTANTIATE_TEST_SUITE_P(
         Interference{"failed look-up on the card", no_change, "phone/p1.jpg", survey::ErrorKind::DeviceIoError,
                      "phone/p1.jpg", true},
         Interference{"card taken out", [](const fs::path& root) { fs::rename(root / "phone", root / "card out"); },
-                     "", survey::ErrorKind::PathNotFound, "phone", true}),
+                     "", survey::ErrorKind::PathNotFound, "phone", true},
+        Interference{"card taken out of its mount point, left empty",
+                     [](const fs::path& root) {
+                         fs::rename(root / "phone", root / "card out");
+                         fs::create_directory(root / "phone");
+                     },
+                     "", survey::ErrorKind::PathNotFound, "phone", true, false}),
     [](const ::testing::TestParamInfo<Interference>& info) {
         std::string name = info.param.what;
         std::replace_if(name.begin(), name.end(), [](char c) { return !std::isalnum(static_cast<unsigned char>(c)); }, '_');
         return name;
     });
 
-// A card that reuses a removed file's inode number for a new one, as ext4
-// does: the start sees a different photo under the old name and number,
-// and only its bytes tell it is not the file copied.
+// A card that reuses a removed file's number for a new one: ext4 its inode
+// number; Windows on FAT the number of the folder entry the new file takes
+// over, with the old size and time too. Only the bytes tell it is not the
+// file copied.
 class ReusedIdentity : public testing_support::FailingEffects {
 public:
-    ReusedIdentity(std::string path, survey::FileIdentity identity) : path_(std::move(path)), identity_(identity) {}
+    ReusedIdentity(const std::string& path, const survey::FileStatus& copied)
+        : path_(fs::path(path).lexically_normal()), copied_(copied)
+    {
+    }
+    // Numbers last only while a file keeps its folder entry, as on FAT under Windows.
+    void numbered_by_entry() { lasts_ = false; }
+    void written_since() { ++copied_.modified; }
+    // The first look at the path finds a new photo in its place.
+    void replaced_by(std::string bytes) { replacement_ = std::move(bytes); }
+
     int look_up(const std::string& path, survey::FileStatus& status) override
     {
+        const bool at_path = fs::path(path).lexically_normal() == path_;
+        if (at_path && !replacement_.empty()) {
+            fs::remove(path_);
+            write_file(path_, std::exchange(replacement_, {}));
+        }
         const int error = FailingEffects::look_up(path, status);
-        if (path == path_)
-            status.identity = identity_;
+        if (at_path)
+            std::tie(status.identity, status.size, status.modified) =
+                std::tie(copied_.identity, copied_.size, copied_.modified);
+        status.identity_lasts = lasts_;
+        return error;
+    }
+    int status_of(int fd, survey::FileStatus& status) override
+    {
+        const int error = FailingEffects::status_of(fd, status);
+        status.identity_lasts = lasts_;
         return error;
     }
 
 private:
-    std::string path_;
-    survey::FileIdentity identity_;
+    fs::path path_;
+    survey::FileStatus copied_;
+    bool lasts_ = true;
+    std::string replacement_;
 };
 
 TEST_F(Recovery, ANewPhotoUnderACopiedOnesNameAndInodeStays)
@@ -222,10 +281,34 @@ TEST_F(Recovery, ANewPhotoUnderACopiedOnesNameAndInodeStays)
     ASSERT_FALSE(import(put_gpx(one_photo), card));
     fs::remove(source);
     write_file(source, "another photo");
-    ReusedIdentity reused(source, copied.identity);
+    ReusedIdentity reused(source, copied);
     EXPECT_EQ(survey::recover_interrupted_import(reused, app().string()).outcome, RecoveryOutcome::Completed);
     EXPECT_EQ(read_file(source), "another photo");
     EXPECT_FALSE(fs::exists(journal()));
+}
+
+// The same while the import runs, once the photo is copied: under the
+// copied photo's number, size and time on FAT under Windows, or its number
+// and size where numbers last.
+TEST_F(Recovery, ANewPhotoUnderACopiedOnesNumberStaysDuringTheImport)
+{
+    const std::string source = (phone() / "p1.jpg").string();
+    for (const bool fat : {true, false}) {
+        put_photos({"p1.jpg"});
+        survey::FileStatus copied;
+        ASSERT_EQ(survey::system_file_effects().look_up(source, copied), 0);
+        ReusedIdentity reused(source, copied);
+        reused.cross_devices();
+        reused.replaced_by("another photo");
+        if (fat)
+            reused.numbered_by_entry();
+        else
+            reused.written_since();
+        ASSERT_FALSE(import(put_gpx(one_photo), reused)) << fat;
+        EXPECT_EQ(read_file(source), "another photo") << fat;
+        EXPECT_EQ(read_file(app() / "photosound" / "p1.jpg"), "JPEG of p1.jpg") << fat;
+        fs::remove(app() / "photosound" / "p1.jpg");
+    }
 }
 
 // A card whose photo cannot be read while it is copied: the photo is named,
@@ -333,7 +416,7 @@ TEST_F(Recovery, ASourceGoesOnlyOnceItsCopyStands)
     const survey::IntentJournal committed{(phone() / "t.gpx").string(), survey_csv().string(),
                                           survey_csv().string() + ".gpx-survey-import.tmp",
                                           survey::checksum_of("new survey"), true,
-                                          {{from, (app() / "photosound" / "p1.jpg").string()}}};
+                                          {{from, (app() / "photosound" / "p1.jpg").string()}}, {}};
     write_file(journal(), survey::encode_journal(committed));
     EXPECT_EQ(survey::recover_interrupted_import(app().string()).outcome, RecoveryOutcome::Completed);
     EXPECT_TRUE(fs::exists(from));
@@ -370,6 +453,8 @@ struct MoveLeft {
     const char* to_before;
     const char* from_after;
     const char* to_after;
+    // The start refuses, keeping the journal and every file.
+    bool refused = false;
 };
 
 class EachMove : public Recovery, public ::testing::WithParamInterface<MoveLeft> {};
@@ -392,8 +477,14 @@ TEST_P(EachMove, IsFinishedOrUndoneFromNamesAndBytes)
         write_file(staged, "new survey");
     write_file(journal(), survey::encode_journal({(phone() / "t.gpx").string(), survey_csv().string(), staged.string(),
                                                   survey::checksum_of("new survey"), true,
-                                                  {{from.string(), to.string()}}}));
+                                                  {{from.string(), to.string()}}, {}}));
 
+    if (left.refused) {
+        const auto before = everything();
+        EXPECT_THROW(survey::recover_interrupted_import(app().string()), survey::RuntimeError) << left.what;
+        EXPECT_EQ(everything(), before) << left.what;
+        return;
+    }
     const auto outcome = survey::recover_interrupted_import(app().string()).outcome;
     const bool committed = left.survey != NewSurvey::Staged && left.survey != NewSurvey::Lost;
     EXPECT_EQ(outcome, committed ? RecoveryOutcome::Completed : RecoveryOutcome::Undone) << left.what;
@@ -415,6 +506,7 @@ INSTANTIATE_TEST_SUITE_P(
                       MoveLeft{"source never there", NewSurvey::Staged, "-", "-", "-", "-"},
                       MoveLeft{"not made, the staged survey lost", NewSurvey::Lost, "A", "-", "A", "-"},
                       MoveLeft{"renamed, the survey replace cut short", NewSurvey::ReplaceCut, "-", "A", "-", "A"},
+                      MoveLeft{"not made, the survey file gone", NewSurvey::ReplaceCut, "A", "-", "A", "-", true},
                       MoveLeft{"committed copy", NewSurvey::Replaced, "A", "A", "-", "A"},
                       MoveLeft{"committed rename", NewSurvey::Replaced, "-", "A", "-", "A"},
                       MoveLeft{"another file at a committed copy's source", NewSurvey::Replaced, "B", "A", "B", "A"},
@@ -428,12 +520,7 @@ TEST_F(Recovery, AnArchiveLeavesAFileWhoseImportItsStartUndid)
 {
     put_photos({"p1.jpg"});
     const fs::path gpx = put_gpx(one_photo);
-    const fs::path staged = app() / "survey.csv.gpx-survey-import.tmp";
-    write_file(staged, "new survey");
-    fs::rename(phone() / "p1.jpg", app() / "photosound" / "p1.jpg");
-    write_file(journal(), survey::encode_journal({gpx.string(), survey_csv().string(), staged.string(),
-                                                  survey::checksum_of("new survey"), false,
-                                                  {{gpx_folder() + "p1.jpg", (app() / "photosound" / "p1.jpg").string()}}}));
+    cut_after_the_move(gpx);
     try {
         survey::archive_gpx(gpx.string(), "track.gpx", app().string());
         ADD_FAILURE() << "archived a file whose import was undone";
@@ -445,19 +532,41 @@ TEST_F(Recovery, AnArchiveLeavesAFileWhoseImportItsStartUndid)
     EXPECT_FALSE(fs::exists(journal()));
 }
 
-// Without a journal, a staged survey whose survey file is gone may be all
-// there is of it (a replace cut short on FAT): it is kept, and named.
-TEST_F(Recovery, AStagedSurveyIsKeptWhileTheSurveyFileIsGone)
+// An undo that put every file back but whose folder sync then failed says
+// just that, keeps the journal, and the next start ends it.
+TEST_F(Recovery, AStartWhoseOnlyFailureIsASyncSaysEveryFileIsBack)
+{
+    put_photos({"p1.jpg"});
+    cut_after_the_move(put_gpx(one_photo));
+    // Its steps: the journal read and closed, the two folders synced, the
+    // photo moved back, and the sync of its folder, which fails.
+    testing_support::FailingEffects unsynced(5, [](const std::string&) { return EIO; });
+    try {
+        survey::recover_interrupted_import(unsynced, app().string());
+        ADD_FAILURE() << "the start kept quiet";
+    } catch (const survey::RuntimeError& error) {
+        EXPECT_NE(error.detail().find("Every file is back where it was"), std::string::npos) << error.detail();
+    }
+    EXPECT_TRUE(fs::exists(phone() / "p1.jpg"));
+    EXPECT_TRUE(fs::exists(journal()));
+    EXPECT_EQ(survey::recover_interrupted_import(app().string()).outcome, RecoveryOutcome::Undone);
+}
+
+// Every change is journaled before it commits, so a staged survey without
+// a journal never took effect, even where no survey file stands yet (a
+// first import): the start removes it and says so.
+TEST_F(Recovery, AStagedSurveyWithoutAJournalIsRemovedWhetherOrNotASurveyFileStands)
 {
     const std::string staged = (app() / "survey.csv.gpx-survey-import.tmp").string();
-    write_file(staged, "new survey");
-    try {
-        survey::recover_interrupted_import(app().string());
-        ADD_FAILURE() << "the start decided";
-    } catch (const survey::RuntimeError& error) {
-        EXPECT_EQ(error.path(), staged);
+    for (const bool survey_there : {false, true}) {
+        write_file(staged, "new survey");
+        const survey::Recovery recovery = survey::recover_interrupted_import(app().string());
+        EXPECT_EQ(recovery.outcome, RecoveryOutcome::Undone) << survey_there;
+        EXPECT_EQ(recovery.gpx_path, "") << survey_there;
+        EXPECT_FALSE(fs::exists(staged)) << survey_there;
+        write_file(survey_csv(), "old survey");
     }
-    EXPECT_EQ(read_file(staged), "new survey");
+    EXPECT_EQ(read_file(survey_csv()), "old survey");
 }
 
 // A start removes only a staged file of this program's own naming.

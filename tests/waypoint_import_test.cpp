@@ -1,3 +1,4 @@
+#include "import/files/folder_lock.h"
 #include "import/files/one_move.h"
 #include "tests/support/failing_effects.h"
 #include "tests/support/gpx_builder.h"
@@ -53,6 +54,34 @@ TEST_F(WaypointImport, KeepsThePermissionsOfAnEarlierSurvey)
     ASSERT_FALSE(import(put_gpx(gpx::header() + gpx::waypoint("a") + gpx::waypoint("record sighting") + gpx::track())));
     EXPECT_EQ(fs::status(survey_csv()).permissions() & fs::perms::all,
               fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
+}
+
+// A program folder this user may not write, as the lock finds it.
+class ReadOnlyFolder : public testing_support::FailingEffects {
+public:
+    int lock_folder(const std::string&, int&) override { return EACCES; }
+};
+
+// One change at a time: a second window on the same program folder is told
+// to wait, and the lock leaves nothing behind it; a read-only program
+// folder is said to be one.
+TEST_F(WaypointImport, ASecondWindowWaitsForTheFirst)
+{
+    const fs::path gpx = put_gpx(gpx::header() + gpx::track());
+    const auto before = everything();
+    {
+        const survey::FolderLock first(survey::system_file_effects(), app().string());
+        const auto error = import(gpx);
+        ASSERT_TRUE(error);
+        EXPECT_NE(error->detail().find("Another window of this program"), std::string::npos) << error->detail();
+    }
+    EXPECT_EQ(everything(), before);
+    ReadOnlyFolder read_only;
+    const auto refused = import(gpx, read_only);
+    ASSERT_TRUE(refused);
+    EXPECT_EQ(refused->kind(), ErrorKind::PermissionDenied);
+    EXPECT_NE(refused->detail().find("read-only"), std::string::npos) << refused->detail();
+    EXPECT_FALSE(import(gpx));
 }
 
 struct OpenCase {

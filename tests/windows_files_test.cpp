@@ -2,7 +2,9 @@
 // attributes, "\" paths and drive roots, names in another letter case,
 // and names Windows cannot hold.
 #include "import/files/file_names.h"
+#include "import/files/win32_text.h"
 #include "import/waypoint_import.h"
+#include "tests/support/failing_effects.h"
 #include "tests/support/gpx_builder.h"
 #include "tests/support/import_fixture.h"
 
@@ -11,6 +13,7 @@
 #include <algorithm>
 #include <functional>
 #include <optional>
+#include <thread>
 #include <utility>
 #include <windows.h>
 
@@ -62,7 +65,8 @@ HeldFile hold(const fs::path& file, DWORD share)
 
 const auto nothing_put = [](const fs::path&) {};
 
-class WindowsFiles : public testing_support::ImportFixture, public ::testing::WithParamInterface<Obstacle> {};
+class ImportFiles : public testing_support::ImportFixture {};
+class WindowsFiles : public ImportFiles, public ::testing::WithParamInterface<Obstacle> {};
 
 TEST_P(WindowsFiles, RefusedBeforeAnythingChanges)
 {
@@ -124,6 +128,37 @@ TEST_F(ArchiveAtClose, AGpxFileHeldOpenIsNamedWhereItStays)
         EXPECT_EQ(error.detail(), "Another program has this GPX file open, perhaps a text editor: close it there first.");
     }
     EXPECT_TRUE(fs::exists(gpx));
+}
+
+// A virus scanner that opens survey.csv just as the import commits, without
+// FILE_SHARE_DELETE, and lets go a moment later: Windows refuses a rename
+// over a file held so with ERROR_ACCESS_DENIED, as it does a name whose
+// delete is pending, and the import waits a little for it to pass.
+class ScannerAtTheCommit : public testing_support::FailingEffects {
+public:
+    int rename_over(const std::string& from, const std::string& to) override
+    {
+        if (to.ends_with("survey.csv") && !scanner_.joinable()) {
+            const HANDLE held = ::CreateFileW(survey::win32::wide(to).c_str(), GENERIC_READ,
+                                              FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0, nullptr);
+            scanner_ = std::jthread([held] {
+                ::Sleep(150);
+                ::CloseHandle(held);
+            });
+        }
+        return FailingEffects::rename_over(from, to);
+    }
+    std::jthread scanner_;
+};
+
+TEST_F(ImportFiles, AFileHeldForAMomentAtTheCommitIsWaitedFor)
+{
+    put_photos({"p1.jpg"});
+    write_file(survey_csv(), "earlier survey\r\n");
+    ScannerAtTheCommit scanner;
+    const auto error = import(put_gpx(one_photo_sighting), scanner);
+    ASSERT_FALSE(error) << error->what() << " " << error->detail();
+    EXPECT_EQ(read_file(survey_csv()), "14/02/2014,51.5,-0.25,Alpha,7,unset,unset,0,p1.jpg\r\n");
 }
 
 // The window passes the path as the dialog gave it, with "\" separators;

@@ -4,6 +4,7 @@
 #include "import/files/file_error.h"
 #include "import/files/file_handle.h"
 #include "import/files/file_io.h"
+#include "import/files/file_queries.h"
 #include "import/files/one_move.h"
 
 #include <algorithm>
@@ -17,7 +18,7 @@ namespace {
 // How the live change made a move, which only it knows for sure.
 struct MadeMove {
     bool copied = false;
-    FileIdentity source;  // the file copied
+    FileStatus source;  // the file copied
 };
 
 enum class UndoStep { Nothing, MoveBack, MoveOverReservation, RemoveTarget };
@@ -25,6 +26,12 @@ enum class UndoStep { Nothing, MoveBack, MoveOverReservation, RemoveTarget };
 std::string because(int error)
 {
     return std::string(" (") + std::strerror(error) + ").";
+}
+
+// A look that failed, in words: the file and what the disk said.
+std::string not_looked_at(const RuntimeError& look)
+{
+    return look.path() + " could not be looked at (" + std::string(error_message(look.kind())) + ").";
 }
 
 // A name longer than the file system holds names nothing there (R8): the
@@ -54,10 +61,14 @@ std::vector<std::string> move_folders(const IntentJournal& journal,
 }
 
 // Syncs each folder; returns the first that failed, with its errno value.
-int sync_folders(FileEffects& effects, const std::vector<std::string>& folders, std::string& failed)
+// An undo passes over a folder that is not there: the change made nothing
+// in it (a photo folder missing), and there is nothing to keep.
+int sync_folders(FileEffects& effects, const std::vector<std::string>& folders, std::string& failed,
+                 bool only_present = false)
 {
     for (const std::string& folder : folders) {
-        if (const int error = effects.sync_folder(folder)) {
+        const int error = effects.sync_folder(folder);
+        if (error != 0 && !(only_present && means_absent(error))) {
             failed = folder;
             return error;
         }
@@ -69,17 +80,48 @@ void sync_or_throw(FileEffects& effects, const std::vector<std::string>& folders
 {
     std::string failed;
     if (const int error = sync_folders(effects, folders, failed))
-        throw file_error(error, failed);
+        throw file_error(effects, error, failed);
+}
+
+// Removes `path`: 0 once it is gone, even when the removal reported a
+// failure that a look then shows took effect all the same.
+int remove_file(FileEffects& effects, const std::string& path)
+{
+    const int error = effects.remove(path);
+    FileStatus status;
+    if (error == 0 || means_absent(error) || means_absent(effects.look_up(path, status)))
+        return 0;
+    return error;
 }
 
 // For good, before the staged file goes: a journal without its staged file
 // reads as a change that committed (R7).
 int remove_journal(FileEffects& effects, const std::string& app_folder)
 {
-    const int error = effects.remove(journal_path(app_folder));
-    if (error != 0 && !means_absent(error))
+    if (const int error = remove_file(effects, journal_path(app_folder)))
         return error;
     return effects.sync_folder(app_folder);
+}
+
+MoveFound find_move(FileEffects& effects, const JournalMove& move)
+{
+    FileStatus source;
+    FileStatus target;
+    const bool from = present(effects, move.from, source);
+    const bool to = present(effects, move.to, target);
+    if (!to)
+        return from ? MoveFound::NotMade : MoveFound::Neither;
+    if (!from)
+        return MoveFound::Made;
+    bool same = false;
+    if (const int error = compare_files(effects, move.from, move.to, same))
+        throw file_error(effects, error, move.to);
+    const auto empty = [](const FileStatus& status) { return status.kind == EntryKind::File && status.size == 0; };
+    if (same)
+        return MoveFound::Copied;
+    if (empty(target))
+        return MoveFound::Reserved;
+    return empty(source) ? MoveFound::MovingBack : MoveFound::Foreign;
 }
 
 // Whether each copied source goes: 0 or the errno value of a look that failed.
@@ -95,7 +137,7 @@ std::optional<RuntimeError> remove_sources(FileEffects& effects, const std::stri
         bool remove = false;
         int error = goes(i, remove);
         if (error == 0 && remove)
-            error = effects.remove(journal.moves[i].from);
+            error = remove_file(effects, journal.moves[i].from);
         removed[i] = remove && error == 0;
         if (error != 0 && !means_absent(error))
             left += " " + journal.moves[i].from + because(error);
@@ -106,7 +148,7 @@ std::optional<RuntimeError> remove_sources(FileEffects& effects, const std::stri
                          left + " Remove them by hand, then start the program again.");
     std::string failed;
     if (const int error = sync_folders(effects, move_folders(journal, removed), failed))
-        return file_error(error, failed).with_detail(
+        return file_error(effects, error, failed).with_detail(
             "The files were copied, but the disk did not confirm that the originals are gone. Start the program "
             "again to finish.");
     // Should it stay, the next start only finishes again.
@@ -114,51 +156,102 @@ std::optional<RuntimeError> remove_sources(FileEffects& effects, const std::stri
     return std::nullopt;
 }
 
-// Takes back the moves in reverse order, removes what a copy cut short
-// left, then the journal and the staged file (R7).
-std::optional<std::string> put_back(FileEffects& effects, const std::string& app_folder,
-                                    const IntentJournal& journal, const std::vector<UndoStep>& steps)
+UndoStep undo_step(MoveFound found)
 {
-    std::string left;
-    std::vector<bool> touched(journal.moves.size());
-    for (std::size_t i = steps.size(); i-- > 0;) {
-        const JournalMove& move = journal.moves[i];
-        int error = 0;
-        if (steps[i] == UndoStep::MoveBack)
-            error = move_without_replacing(effects, move.to, move.from);
-        else if (steps[i] == UndoStep::MoveOverReservation)
-            error = effects.rename_over(move.to, move.from);
-        else if (steps[i] == UndoStep::RemoveTarget)
-            error = effects.remove(move.to);
-        touched[i] = steps[i] != UndoStep::Nothing;
-        if (error != 0)
-            left += " " + move.to + " could not be put back as " + move.from + because(error);
+    switch (found) {
+    case MoveFound::Made: return UndoStep::MoveBack;
+    case MoveFound::MovingBack: return UndoStep::MoveOverReservation;
+    case MoveFound::Copied:
+    case MoveFound::Reserved: return UndoStep::RemoveTarget;
+    default: return UndoStep::Nothing;
     }
-    // A named copy cut short, by a crash or a failure to remove it, is this
-    // change's, whatever it holds; but while its source is not there, it may
-    // be all there is of the file.
-    for (std::size_t i = 0; i < journal.moves.size(); ++i) {
-        const std::string part = copy_in_progress_path(journal.moves[i].to);
-        FileStatus status;
-        int error = effects.look_up(part, status);
-        if (error == 0 && effects.look_up(journal.moves[i].from, status) != 0) {
-            left += " " + part + " is kept, since " + journal.moves[i].from + " is not there.";
-            continue;
-        }
-        if (error == 0)
-            error = effects.remove(part);
-        if (error == 0)
-            touched[i] = true;
-        else if (!nothing_under_name(error))
-            left += " " + part + " could not be removed" + because(error);
+}
+
+int take_back(FileEffects& effects, const JournalMove& move, UndoStep step)
+{
+    switch (step) {
+    case UndoStep::MoveBack: return move_without_replacing(effects, move.to, move.from);
+    case UndoStep::MoveOverReservation: return effects.rename_over(move.to, move.from);
+    case UndoStep::RemoveTarget: return effects.remove(move.to);
+    case UndoStep::Nothing: break;
     }
+    return 0;
+}
+
+// What an undo step that reported `error` left, in words naming the file;
+// nothing when a look shows the step took effect all the same.
+std::string left_by(FileEffects& effects, const JournalMove& move, MoveFound found, int error)
+{
+    try {
+        if (find_move(effects, move) == MoveFound::NotMade)
+            return {};
+    } catch (const RuntimeError& look) {
+        return " Whether " + move.to + " is back as " + move.from + " could not be told: " + not_looked_at(look);
+    }
+    if (found == MoveFound::Copied)
+        return " " + move.to + ", a copy of " + move.from + ", could not be removed" + because(error);
+    if (found == MoveFound::Reserved)
+        return " " + move.to + ", an empty file that held the name for " + move.from + ", could not be removed" +
+               because(error);
+    return " " + move.to + " could not be put back as " + move.from + because(error);
+}
+
+// Removes the working copy of a move that a crash or a failure cut short.
+// It is this change's, whatever it holds; but while its source is not
+// there, it may be all there is of the file. Returns what it left, in words.
+std::string remove_working_copy(FileEffects& effects, const JournalMove& move)
+{
+    const std::string part = copy_in_progress_path(move.to);
+    FileStatus status;
+    const int look = effects.look_up(part, status);
+    if (nothing_under_name(look))
+        return {};
+    if (look != 0)
+        return " " + part + " could not be looked at" + because(look);
+    try {
+        if (!present(effects, move.from, status))
+            return " " + part + " is kept, since " + move.from + " is not there.";
+    } catch (const RuntimeError&) {
+        return " " + part + " is kept, since " + move.from + " could not be looked at.";
+    }
+    if (const int error = remove_file(effects, part))
+        return " " + part + ", a copy this change was making, could not be removed" + because(error);
+    return {};
+}
+
+}  // namespace
+
+// Takes back the moves `found` made, in reverse order, removes what a copy
+// cut short left, then the journal and the staged file (R7). What stopped
+// it keeps the journal and the staged file, so that the next try still
+// knows the change never committed.
+std::optional<std::string> undo_change(FileEffects& effects, const std::string& app_folder,
+                                       const IntentJournal& journal, const std::vector<MoveFound>& found)
+{
+    // What stands is made durable first: a step of the change, or its own
+    // clean-up after a failure, may not be on disk yet, and a step of the
+    // undo on the same names must not outlast it (a rename over a reserved
+    // name would put the empty reservation over the photo). Every folder of
+    // the moves, since a move cleaned up after itself leaves nothing to see.
+    const std::vector<std::string> folders = move_folders(journal, std::vector<bool>(journal.moves.size(), true));
     std::string failed;
-    if (const int error = sync_folders(effects, move_folders(journal, touched), failed))
-        left += " The disk did not confirm the change to " + failed + because(error);
-    // The staged file stays with the journal, so that the next try still
-    // knows the change never committed.
+    if (const int error = sync_folders(effects, folders, failed, true))
+        return "Nothing was put back, since the disk did not confirm what stands in " + failed + because(error) +
+               " Check the disk, then start the program again.";
+    std::string left;
+    for (std::size_t i = found.size(); i-- > 0;) {
+        if (const int error = take_back(effects, journal.moves[i], undo_step(found[i])))
+            left += left_by(effects, journal.moves[i], found[i], error);
+    }
+    for (const JournalMove& move : journal.moves)
+        left += remove_working_copy(effects, move);
     if (!left.empty())
-        return "Not every file could be put back:" + left + " Move them back by hand, then start the program again.";
+        return "Not every file could be put back:" + left +
+               " The next start tries again: mend what stopped it (a card that is full, locked or failing) and start "
+               "the program again, or first put these files right by hand.";
+    if (const int error = sync_folders(effects, folders, failed, true))
+        return "Every file is back where it was, but the disk did not confirm it for " + failed + because(error) +
+               " Check the disk, then start the program again to finish.";
     if (const int error = remove_journal(effects, app_folder))
         return "Every file is back where it was, but " + journal_path(app_folder) + " could not be removed" +
                because(error) + " The next start removes it.";
@@ -167,11 +260,24 @@ std::optional<std::string> put_back(FileEffects& effects, const std::string& app
     return std::nullopt;
 }
 
-RuntimeError with_undo_failure(const RuntimeError& cause, const std::optional<std::string>& left)
+namespace {
+
+RuntimeError with_sentence(const RuntimeError& cause, const std::optional<std::string>& sentence)
 {
-    if (!left)
+    if (!sentence)
         return cause;
-    return cause.with_detail(cause.detail().empty() ? *left : cause.detail() + " " + *left);
+    return cause.with_detail(cause.detail().empty() ? *sentence : cause.detail() + " " + *sentence);
+}
+
+// What a change that stands after all means to the user.
+std::string took_effect(const IntentJournal& journal)
+{
+    if (journal.survey_path.empty())
+        return "The file was moved to " + journal.moves.front().to +
+               " all the same, though the disk reported the error above. Check the disk.";
+    return "The import took effect all the same, though the disk reported the error above: " + journal.survey_path +
+           " holds the new records, and every file it moved is in place. Check the disk before you import more, "
+           "and do not import this file again.";
 }
 
 // A change as its own process makes it, from the journal to the commit.
@@ -193,11 +299,10 @@ public:
         moves_ = &change.moves;
     }
 
-    // R1, R2. Without moves the commit alone is the change, and needs no journal.
+    // R1, R2: with photos or without, so that a start never finds a staged
+    // survey it cannot place.
     void begin()
     {
-        if (journal_.moves.empty())
-            return;
         if (survey_) {
             FileStatus survey;
             journal_.survey_existed = present(effects_, journal_.survey_path, survey);
@@ -206,10 +311,11 @@ public:
             if (staged_folder != app_folder_)
                 sync_or_throw(effects_, {staged_folder});
         }
+        note_folders_elsewhere();
         const std::string draft = journal_draft_path(app_folder_);
         int fd = -1;
         if (const int error = effects_.create_new(draft, {}, fd))
-            throw file_error(error, draft);
+            throw file_error(effects_, error, draft);
         FileHandle file(effects_, fd);
         int error = effects_.write_all(file.fd(), encode_journal(journal_));
         if (error == 0)
@@ -217,23 +323,27 @@ public:
         if (error == 0)
             error = file.close();
         // Nothing stands under the journal's name: the start before this
-        // change, under the same lock, saw to that.
-        if (error == 0)
+        // change, under the same lock, saw to that. From this rename on, a
+        // failure may leave the journal standing, and the undo looks.
+        if (error == 0) {
+            journaled_ = true;
             error = effects_.rename_over(draft, journal_path(app_folder_));
+        }
         if (error != 0) {
             // Closed first: Windows keeps an open file's name.
             file.close();
             effects_.remove(draft);
-            throw file_error(error, journal_path(app_folder_));
+            throw file_error(effects_, error, journal_path(app_folder_));
         }
-        journaled_ = true;
         sync_or_throw(effects_, {app_folder_});
     }
 
     // R3, in the order the moves were listed, so that the first that fails
-    // is the one a check in that order would have found.
+    // is the one a check in that order would have found. An archive commits
+    // with its one move, which may then have taken effect.
     void make_moves(const MoveFailureText& failure_text)
     {
+        commit_tried_ = !survey_;
         for (std::size_t i = 0; i < moves_->size(); ++i) {
             try {
                 made_.push_back(make_move((*moves_)[i]));
@@ -249,9 +359,9 @@ public:
         sync_or_throw(effects_, move_folders(journal_, std::vector<bool>(journal_.moves.size(), true)));
         if (!survey_)
             return;
+        commit_tried_ = true;
         if (const int error = effects_.rename_over(journal_.staged_path, journal_.survey_path))
-            throw file_error(error, journal_.survey_path);
-        committed_ = true;
+            throw file_error(effects_, error, journal_.survey_path);
     }
 
     // R10: the change stands; only the disk's word on it is missing.
@@ -261,18 +371,17 @@ public:
             return;
         const std::string folder = parent_folder(journal_.survey_path);
         if (const int error = effects_.sync_folder(folder))
-            throw file_error(error, folder)
+            throw file_error(effects_, error, folder)
                 .with_detail(journal_.survey_path + " holds the new records, but the disk did not confirm it "
                              "stored them. Check the disk and start the program again before you import more.");
     }
 
     // R6, R7: the live change knows which moves it copied, and from which
     // file; a card that gave that file a new inode number on a remount
-    // since (FAT does) still has its bytes.
+    // since (FAT does) still has its bytes, and where numbers do not last,
+    // or the size or time differ, only the bytes tell.
     std::optional<RuntimeError> finish()
     {
-        if (!journaled_)
-            return std::nullopt;
         return remove_sources(effects_, app_folder_, journal_, [this](std::size_t i, bool& goes) {
             goes = false;
             if (!made_[i].copied)
@@ -281,33 +390,64 @@ public:
             FileStatus now;
             if (const int error = effects_.look_up(move.from, now))
                 return error;
-            goes = now.identity == made_[i].source;
+            goes = made_[i].source.surely_same_file(now);
             return goes ? 0 : compare_files(effects_, move.from, move.to, goes);
         });
     }
 
-    std::optional<std::string> undo()
+    // After a failure: a step that failed may have taken effect all the
+    // same, so what stands decides, as at a start. A change found committed
+    // goes forward; one that is not is put back. Returns what the user must
+    // know besides the failure itself.
+    std::optional<std::string> settle()
     {
-        if (committed_)
-            return std::nullopt;
         if (!journaled_) {
             remove_staged();
             return std::nullopt;
         }
-        std::vector<UndoStep> steps(made_.size());
-        std::transform(made_.begin(), made_.end(), steps.begin(),
-                       [](const MadeMove& made) { return made.copied ? UndoStep::RemoveTarget : UndoStep::MoveBack; });
-        return put_back(effects_, app_folder_, journal_, steps);
+        std::vector<MoveFound> found;
+        bool committed = false;
+        try {
+            found = find_moves(effects_, journal_);
+            committed = commit_tried_ && change_committed(effects_, journal_, found);
+        } catch (const RuntimeError& look) {
+            return "Whether the change took effect could not be told: " + not_looked_at(look) +
+                   " Every file is left as it is: check the card or disk, then start the program again, which "
+                   "finishes or undoes the change.";
+        }
+        if (!committed)
+            return undo_change(effects_, app_folder_, journal_, found);
+        std::string sentence = took_effect(journal_);
+        try {
+            confirm_commit();
+        } catch (const RuntimeError& unconfirmed) {
+            return sentence + " " + unconfirmed.detail();
+        }
+        if (const std::optional<RuntimeError> left = finish_change(effects_, app_folder_, journal_, found))
+            sentence += " " + left->detail();
+        return sentence;
     }
 
 private:
+    // Only the folders' devices tell a card: a file's identity does not last (R9).
+    void note_folders_elsewhere()
+    {
+        FileStatus app;
+        present(effects_, app_folder_, app);
+        for (const std::string& folder : folders_of(journal_)) {
+            FileStatus status;
+            if (present(effects_, folder, status) && status.identity.device != app.identity.device)
+                journal_.folders_elsewhere.push_back(folder);
+        }
+    }
+
     MadeMove make_move(const FileMove& move)
     {
         const int error = move_without_replacing(effects_, move.source, move.target());
         if (error == EXDEV)
             return {true, copy_without_replacing(effects_, move)};
         if (error != 0)
-            throw move_failure(error, move);
+            throw move_failure(effects_, error, move);
         return {};
     }
 
@@ -323,7 +463,9 @@ private:
     const std::vector<FileMove>* moves_;
     IntentJournal journal_;
     bool journaled_ = false;
-    bool committed_ = false;
+    // Whether the step that commits was reached: before it, the change
+    // cannot have taken effect, whatever a look finds.
+    bool commit_tried_ = false;
     std::vector<MadeMove> made_;
 };
 
@@ -338,9 +480,9 @@ std::optional<RuntimeError> apply_change(FileEffects& effects, const std::string
         applying.make_moves(move_failure_text);
         applying.commit();
     } catch (const RuntimeError& error) {
-        throw with_undo_failure(error, applying.undo());
+        throw with_sentence(error, applying.settle());
     } catch (...) {
-        applying.undo();
+        applying.settle();
         throw;
     }
     applying.confirm_commit();
@@ -356,44 +498,16 @@ bool survey_replaced(FileEffects& effects, const IntentJournal& journal)
     std::string survey;
     const int error = read_whole_file(effects, journal.survey_path, survey);
     if (error != 0 && !means_absent(error))
-        throw file_error(error, journal.survey_path);
+        throw file_error(effects, error, journal.survey_path);
     return error == 0 && checksum_of(survey) == journal.survey_checksum;
 }
 
 }  // namespace
 
-bool present(FileEffects& effects, const std::string& path, FileStatus& status)
+bool made(MoveFound move)
 {
-    const int error = effects.look_up(path, status);
-    if (error != 0 && !means_absent(error))
-        throw file_error(error, path);
-    return error == 0;
+    return move == MoveFound::Made || move == MoveFound::Copied;
 }
-
-namespace {
-
-MoveFound find_move(FileEffects& effects, const JournalMove& move)
-{
-    FileStatus source;
-    FileStatus target;
-    const bool from = present(effects, move.from, source);
-    const bool to = present(effects, move.to, target);
-    if (!to)
-        return from ? MoveFound::NotMade : MoveFound::Neither;
-    if (!from)
-        return MoveFound::Made;
-    bool same = false;
-    if (const int error = compare_files(effects, move.from, move.to, same))
-        throw file_error(error, move.to);
-    const auto empty = [](const FileStatus& status) { return status.kind == EntryKind::File && status.size == 0; };
-    if (same)
-        return MoveFound::Copied;
-    if (empty(target))
-        return MoveFound::Reserved;
-    return empty(source) ? MoveFound::MovingBack : MoveFound::Foreign;
-}
-
-}  // namespace
 
 std::vector<MoveFound> find_moves(FileEffects& effects, const IntentJournal& journal)
 {
@@ -406,7 +520,6 @@ std::vector<MoveFound> find_moves(FileEffects& effects, const IntentJournal& jou
 
 bool change_committed(FileEffects& effects, const IntentJournal& journal, const std::vector<MoveFound>& found)
 {
-    const auto made = [](MoveFound move) { return move == MoveFound::Made || move == MoveFound::Copied; };
     if (journal.staged_path.empty())
         return made(found.front());
     FileStatus staged;
@@ -433,19 +546,6 @@ std::optional<RuntimeError> finish_change(FileEffects& effects, const std::strin
         goes = found[i] == MoveFound::Copied;
         return 0;
     });
-}
-
-std::optional<std::string> undo_change(FileEffects& effects, const std::string& app_folder,
-                                       const IntentJournal& journal, const std::vector<MoveFound>& found)
-{
-    std::vector<UndoStep> steps;
-    for (const MoveFound move : found) {
-        steps.push_back(move == MoveFound::Made                                          ? UndoStep::MoveBack
-                        : move == MoveFound::MovingBack                            ? UndoStep::MoveOverReservation
-                        : move == MoveFound::Copied || move == MoveFound::Reserved ? UndoStep::RemoveTarget
-                                                                                   : UndoStep::Nothing);
-    }
-    return put_back(effects, app_folder, journal, steps);
 }
 
 }  // namespace survey

@@ -15,6 +15,18 @@ struct FileStatus {
     EntryKind kind = EntryKind::None;
     FileIdentity identity;
     std::uint64_t size = 0;
+    // When its bytes last changed, in the system's own units.
+    std::int64_t modified = 0;
+    // Whether its identity stays its own while the volume is mounted: not
+    // on FAT or exFAT under Windows.
+    bool identity_lasts = true;
+
+    // Whether `now` is surely the file this was taken of: the same identity,
+    // size and time, where identities last. Else only its bytes can tell.
+    bool surely_same_file(const FileStatus& now) const
+    {
+        return identity_lasts && now.identity == identity && now.size == size && now.modified == modified;
+    }
 };
 
 enum class Links { Followed, NotFollowed };
@@ -47,9 +59,11 @@ public:
     virtual int read_folder_names(const std::string& folder, std::vector<std::string>& names) = 0;
     // What the symbolic link at `path` points to; EINVAL when it is no link.
     virtual int read_link(const std::string& path, std::string& target) = 0;
-    // Holds `folder` for this process until `fd` is closed: EWOULDBLOCK
-    // when another holds it.
+    // Holds `folder` for this process until `unlock_folder`, or until the
+    // process ends: EWOULDBLOCK when another holds it, on this machine or,
+    // where the folder is on a network share that keeps locks, on another.
     virtual int lock_folder(const std::string& folder, int& fd) = 0;
+    virtual void unlock_folder(const std::string& folder, int fd) = 0;
 
     // Changes. `create_new` fails with EEXIST rather than open a file that
     // is there; with `like` naming an existing file, the new one takes its permissions.

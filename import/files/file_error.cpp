@@ -1,7 +1,6 @@
 #include "import/files/file_error.h"
 
-#include "import/files/file_effects.h"
-#include "import/files/file_queries.h"
+#include "import/files/file_names.h"
 
 #include <algorithm>
 #include <array>
@@ -76,11 +75,12 @@ bool means_absent(int error)
     return error == ENOENT || error == ENOTDIR;
 }
 
-RuntimeError file_error(int error, const std::string& path)
+RuntimeError file_error(FileEffects& effects, int error, const std::string& path)
 {
     if (error == ENOENT) {
         const std::string folder = parent_folder(path);
-        if (entry_kind(folder) != EntryKind::Folder)
+        FileStatus status;
+        if (means_absent(effects.look_up(folder, status)))
             return RuntimeError::for_file(ErrorKind::PathNotFound, folder);
     }
     const RuntimeError failure = RuntimeError::for_file(kind_of(error), path);
@@ -94,15 +94,20 @@ RuntimeError file_error(int error, const std::string& path)
     return failure;
 }
 
-RuntimeError write_refused(int error, const std::string& path)
+RuntimeError write_refused(FileEffects& effects, int error, const std::string& path)
 {
-    const RuntimeError failure = file_error(error, path);
+    const RuntimeError failure = file_error(effects, error, path);
     if (error != EACCES && error != EPERM)
         return failure;
     const std::string name = path.substr(path.find_last_of("/\\") + 1);
     return failure.with_detail(name + " is read-only, or your account may not change it: clear \"Read-only\" in the "
                                "file's properties, or ask whoever looks after this computer for permission to "
                                "write it; then import again.");
+}
+
+RuntimeError explained(const RuntimeError& error, const std::string& sentence)
+{
+    return error.detail().empty() ? error.with_detail(sentence) : error;
 }
 
 }  // namespace survey

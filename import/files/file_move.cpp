@@ -5,21 +5,22 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <unordered_set>
 
 namespace survey {
 
 EntryKind MovePreview::kind(const std::string& path)
 {
-    const auto [known, added] = known_.try_emplace(path, EntryKind::None);
+    const auto [known, added] = known_.try_emplace(folded_name(path), EntryKind::None);
     if (added)
-        known->second = entry_kind(path);
+        known->second = entry_kind(effects_, path);
     return known->second;
 }
 
 void MovePreview::record(const FileMove& move)
 {
-    known_[move.source] = EntryKind::None;
-    known_[move.target()] = EntryKind::File;
+    known_[folded_name(move.source)] = EntryKind::None;
+    known_[folded_name(move.target())] = EntryKind::File;
 }
 
 std::optional<RuntimeError> move_obstacle(const FileMove& move, MovePreview& preview)
@@ -33,8 +34,12 @@ std::optional<RuntimeError> move_obstacle(const FileMove& move, MovePreview& pre
     return std::nullopt;
 }
 
-bool any_target_taken(const std::vector<FileMove>& moves)
+bool any_target_taken(FileEffects& effects, const std::vector<FileMove>& moves)
 {
+    std::unordered_set<std::string> names;
+    for (const FileMove& move : moves)
+        if (!names.insert(folded_name(move.target())).second)
+            return true;
     // An import's photos all go into one folder.
     const bool one_folder = std::all_of(moves.begin(), moves.end(), [&moves](const FileMove& move) {
         return move.target_folder == moves.front().target_folder;
@@ -44,38 +49,44 @@ bool any_target_taken(const std::vector<FileMove>& moves)
         // A view of the move's own name: returned by value, it would view a copy gone at once.
         std::transform(moves.begin(), moves.end(), names.begin(),
                        [](const FileMove& move) -> const std::string& { return move.name; });
-        if (const std::optional<bool> held = folder_holds_any(moves.front().target_folder, names))
+        if (const std::optional<bool> held = folder_holds_any(effects, moves.front().target_folder, names))
             return *held;
     }
-    return std::any_of(moves.begin(), moves.end(),
-                       [](const FileMove& move) { return entry_kind(move.target()) != EntryKind::None; });
+    return std::any_of(moves.begin(), moves.end(), [&effects](const FileMove& move) {
+        return entry_kind(effects, move.target()) != EntryKind::None;
+    });
 }
 
 namespace {
 
 // A move changes two folders; the one this user may not change is the one to name.
-std::string folder_that_refuses(const FileMove& move)
+std::string folder_that_refuses(FileEffects& effects, const FileMove& move)
 {
     const std::string source_folder = parent_folder(move.source);
-    if (system_file_effects().may_change_folder(source_folder) != 0)
+    if (effects.may_change_folder(source_folder) != 0)
         return source_folder;
     return move.target_folder;
 }
 
 }  // namespace
 
-RuntimeError move_failure(int error, const FileMove& move)
+RuntimeError move_failure(FileEffects& effects, int error, const FileMove& move)
 {
     // Looking only once the move failed keeps the common case to one call.
-    MovePreview now;
+    MovePreview now(effects);
+    // A change checks that nothing stands at its targets before it begins:
+    // one standing after a failure other than a taken name is the move's
+    // own doing, which took effect, and the error is the disk's report.
+    if (error != EEXIST && now.kind(move.target()) != EntryKind::None)
+        return file_error(effects, error, move.target());
     if (const auto obstacle = move_obstacle(move, now))
         return *obstacle;
     if (error == EACCES || error == EPERM || error == EROFS)
-        return file_error(error, folder_that_refuses(move));
+        return file_error(effects, error, folder_that_refuses(effects, move));
     // Another program holds the file being moved: the target is not there yet.
     if (error == EBUSY)
-        return file_error(error, move.source);
-    return file_error(error, move.target());
+        return file_error(effects, error, move.source);
+    return file_error(effects, error, move.target());
 }
 
 }  // namespace survey

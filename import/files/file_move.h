@@ -20,13 +20,17 @@ struct FileMove {
 };
 
 // The file system as it will look once some moves are made, so that a list
-// of moves can be checked before any is done. Each path is looked up once.
+// of moves can be checked before any is done. Each path is looked up once,
+// and known by its name as the file system compares names, so that one
+// file named twice in other letter cases is still one file.
 class MovePreview {
 public:
+    explicit MovePreview(FileEffects& effects) : effects_(effects) {}
     EntryKind kind(const std::string& path);
     void record(const FileMove& move);
 
 private:
+    FileEffects& effects_;
     std::unordered_map<std::string, EntryKind> known_;
 };
 
@@ -34,14 +38,16 @@ private:
 // target folder present, target absent. A move never replaces a file.
 std::optional<RuntimeError> move_obstacle(const FileMove& move, MovePreview& preview);
 
-// Whether something already stands at a move's target, so that the move
-// would fail.
-bool any_target_taken(const std::vector<FileMove>& moves);
+// Whether a move would fail on its target: something already stands
+// there, or an earlier move of the list takes that name. Then no change
+// begins, and the journal never names one file in two moves.
+bool any_target_taken(FileEffects& effects, const std::vector<FileMove>& moves);
 
-// What stopped a move that failed with `error`: the obstacle as
-// move_obstacle names it, else the folder that refused the change, else the
-// source another program holds open, else the file system's own error at
-// the target.
-RuntimeError move_failure(int error, const FileMove& move);
+// What stopped a move that failed with `error`: the file system's own error
+// at the target when a target stands after any failure but a taken name
+// (the move took effect); else the obstacle as move_obstacle names it, else
+// the folder that refused the change, else the source another program holds
+// open, else that error at the target.
+RuntimeError move_failure(FileEffects& effects, int error, const FileMove& move);
 
 }  // namespace survey

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "import/files/file_handle.h"
+#include "import/gpx/byte_stream.h"
 
 #include <string>
 
@@ -10,11 +11,16 @@ namespace survey {
 class GpxFile {
 public:
     // Throws when `path` names no readable regular file.
-    explicit GpxFile(const std::string& path);
+    GpxFile(FileEffects& effects, std::string path);
 
-    int fd() const { return file_.fd(); }
+    // Its bytes, read through the seam as the reading half asks for them; a
+    // read that fails is a Device I/O error at the file. The stream must not
+    // outlive it.
+    ByteStream stream() const;
 
 private:
+    FileEffects& effects_;
+    std::string path_;
     FileHandle file_;
 };
 

@@ -3,8 +3,10 @@
 #include "import/files/checksum.h"
 #include "import/files/file_names.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cstdint>
+#include <unordered_set>
 
 namespace survey {
 
@@ -13,7 +15,7 @@ namespace {
 // Fields are ended by NUL, the one byte no path can hold.
 constexpr char field_end = '\0';
 constexpr std::string_view magic = "gpx-survey-import journal";
-constexpr std::string_view version = "2";
+constexpr std::string_view version = "3";
 constexpr std::string_view end_mark = "end";
 constexpr std::size_t checksum_digits = 16;
 
@@ -86,18 +88,52 @@ IntentJournal read_fields(FieldReader& in)
         move.to = in.text();
         journal.moves.push_back(std::move(move));
     }
+    const std::uint64_t elsewhere = in.number();
+    for (std::uint64_t i = 0; in.ok() && i < elsewhere; ++i)
+        journal.folders_elsewhere.push_back(in.text());
     return journal;
 }
 
-// A change is journaled only when it moves files, and an archive moves one:
-// recovery reads no other shape, and guessing at one could lose a file.
+// No file is named in two moves: what stands at a name tells what became of
+// its one move.
+bool each_file_once(const IntentJournal& journal)
+{
+    std::unordered_set<std::string> names;
+    for (const JournalMove& move : journal.moves)
+        for (const std::string* path : {&move.from, &move.to})
+            if (!names.insert(folded_name(*path)).second)
+                return false;
+    return true;
+}
+
+// An import stages a survey and moves any number of files; an archive
+// stages nothing and moves one: recovery reads no other shape, and guessing
+// at one could lose a file.
 bool of_a_written_shape(const IntentJournal& journal)
 {
     const bool archive = journal.staged_path.empty();
-    return !journal.moves.empty() && (!archive || journal.moves.size() == 1);
+    const bool staged = archive ? journal.survey_path.empty() && journal.moves.size() == 1
+                                : !journal.survey_path.empty();
+    return staged && each_file_once(journal);
 }
 
 }  // namespace
+
+std::vector<std::string> folders_of(const IntentJournal& journal)
+{
+    std::vector<std::string> folders;
+    const auto add_folder_of = [&folders](const std::string& file) {
+        if (!file.empty() && std::find(folders.begin(), folders.end(), parent_folder(file)) == folders.end())
+            folders.push_back(parent_folder(file));
+    };
+    add_folder_of(journal.survey_path);
+    add_folder_of(journal.staged_path);
+    for (const JournalMove& move : journal.moves) {
+        add_folder_of(move.from);
+        add_folder_of(move.to);
+    }
+    return folders;
+}
 
 std::string journal_path(const std::string& app_folder)
 {
@@ -114,6 +150,8 @@ std::string encode_journal(const IntentJournal& journal)
     std::size_t size = 128 + journal.gpx_path.size() + journal.survey_path.size() + journal.staged_path.size();
     for (const JournalMove& move : journal.moves)
         size += move.from.size() + move.to.size() + 2;
+    for (const std::string& folder : journal.folders_elsewhere)
+        size += folder.size() + 1;
     std::string out;
     out.reserve(size);
     put(out, magic);
@@ -128,6 +166,9 @@ std::string encode_journal(const IntentJournal& journal)
         put(out, move.from);
         put(out, move.to);
     }
+    put(out, std::to_string(journal.folders_elsewhere.size()));
+    for (const std::string& folder : journal.folders_elsewhere)
+        put(out, folder);
     put(out, end_mark);
     out += hex_of(checksum_of(out));
     return out;

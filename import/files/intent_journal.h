@@ -27,7 +27,17 @@ struct IntentJournal {
     // Whether a survey file stood before, for a replace cut short to tell.
     bool survey_existed = false;
     std::vector<JournalMove> moves;
+    // The folders of the change that lay on another device than the program
+    // folder as it began: a card, a stick, another disk. One of them that a
+    // start finds on the program folder's own device is the empty folder a
+    // card leaves where it was mounted.
+    std::vector<std::string> folders_elsewhere;
 };
+
+// Every folder the change named in `journal` touches, each once: the survey
+// file's, which a link may put on another drive, the staged file's, and
+// each move's two.
+std::vector<std::string> folders_of(const IntentJournal& journal);
 
 // Where the journal of an unfinished change to `app_folder` stands.
 std::string journal_path(const std::string& app_folder);

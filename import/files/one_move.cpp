@@ -10,6 +10,16 @@ namespace survey {
 
 namespace {
 
+// After a step of a move failed, the new name goes, leaving no trace; but
+// only while a look shows the old name stands: the step may have taken
+// effect all the same, and the new name be all there is of the file.
+void drop_new_name(FileEffects& effects, const std::string& from, const std::string& to)
+{
+    FileStatus status;
+    if (effects.look_up(from, status) == 0)
+        effects.remove(to);
+}
+
 // Once the hard link stands on disk, the old name goes: were the removal
 // kept and the link lost in a power cut, the file would have no name left.
 // Should the old name not go, neither does the new.
@@ -19,7 +29,7 @@ int drop_old_name(FileEffects& effects, const std::string& from, const std::stri
     if (error == 0)
         error = effects.remove(from);
     if (error != 0)
-        effects.remove(to);
+        drop_new_name(effects, from, to);
     return error;
 }
 
@@ -35,7 +45,7 @@ int rename_over_reservation(FileEffects& effects, const std::string& from, const
     if (error == 0)
         error = effects.rename_over(from, to);
     if (error != 0)
-        effects.remove(to);
+        drop_new_name(effects, from, to);
     return error;
 }
 
@@ -67,20 +77,20 @@ std::string copy_in_progress_path(const std::string& target)
     return target + ".gpx-survey-import.part";
 }
 
-FileIdentity copy_without_replacing(FileEffects& effects, const FileMove& move)
+FileStatus copy_without_replacing(FileEffects& effects, const FileMove& move)
 {
     // The source goes once the change commits: a folder that will not let it
     // go refuses the move now, as a rename within one file system would.
     const std::string source_folder = parent_folder(move.source);
     if (const int error = effects.may_change_folder(source_folder))
-        throw file_error(error, source_folder);
+        throw file_error(effects, error, source_folder);
     int fd = -1;
     if (const int error = effects.open_to_read(move.source, fd))
-        throw move_failure(error, move);
+        throw move_failure(effects, error, move);
     const FileHandle source(effects, fd);
     FileStatus copied;
     if (const int error = effects.status_of(source.fd(), copied))
-        throw file_error(error, move.source);
+        throw file_error(effects, error, move.source);
 
     int error = effects.create_unnamed(move.target_folder, fd);
     // FAT and network file systems have no unnamed files: there the copy is
@@ -90,7 +100,7 @@ FileIdentity copy_without_replacing(FileEffects& effects, const FileMove& move)
     if (named)
         error = effects.create_new(part, {}, fd);
     if (error != 0)
-        throw move_failure(error, move);
+        throw move_failure(effects, error, move);
     FileHandle copy(effects, fd);
     CopySide failed = CopySide::Copy;
     error = copy_bytes(effects, source.fd(), copy.fd(), failed);
@@ -107,10 +117,10 @@ FileIdentity copy_without_replacing(FileEffects& effects, const FileMove& move)
         effects.remove(part);
     // A card that fails a read is what to name, not the copy.
     if (source_failed)
-        throw file_error(error, move.source);
+        throw file_error(effects, error, move.source);
     if (error != 0)
-        throw move_failure(error, move);
-    return copied.identity;
+        throw move_failure(effects, error, move);
+    return copied;
 }
 
 }  // namespace survey

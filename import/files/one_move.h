@@ -13,7 +13,9 @@ namespace survey {
 // removal of the old name; where it has neither (FAT through FUSE, exFAT),
 // by reserving the name with an exclusive create of an empty file and
 // renaming over that. Returns 0, EEXIST when `to` is taken, EXDEV across
-// file systems, or the errno value it failed with; a failure leaves no trace.
+// file systems, or the errno value it failed with; a failure leaves no
+// trace, unless a step took effect although it reported the failure, which
+// a look then finds.
 int move_without_replacing(FileEffects& effects, const std::string& from, const std::string& to);
 
 // Where a copy to `target` is made on a file system without unnamed files,
@@ -22,8 +24,8 @@ std::string copy_in_progress_path(const std::string& target);
 
 // Copies `move` across file systems: the bytes into a file with no name
 // (or under the name above), synced, then given the target's name without
-// replacing. Returns the identity of the source it copied, or throws what
+// replacing. Returns what stood at the source it copied, or throws what
 // stopped it, leaving no trace. The source stays until the change commits.
-FileIdentity copy_without_replacing(FileEffects& effects, const FileMove& move);
+FileStatus copy_without_replacing(FileEffects& effects, const FileMove& move);
 
 }  // namespace survey

@@ -2,7 +2,6 @@
 
 #include "import/files/program_folders.h"
 
-
 namespace survey {
 
 RuntimeError photo_move_error(const RuntimeError& error, const PhotoMove& photo)
@@ -40,10 +39,10 @@ std::vector<FileMove> photo_file_moves(const std::vector<PhotoMove>& photos, con
     return moves;
 }
 
-void check_photo_moves(const std::vector<PhotoMove>& photos, const std::string& gpx_folder,
+void check_photo_moves(FileEffects& effects, const std::vector<PhotoMove>& photos, const std::string& gpx_folder,
                        const std::string& app_folder)
 {
-    MovePreview preview;
+    MovePreview preview(effects);
     for (const PhotoMove& photo : photos) {
         // One at a time, so that a bad name is met in file order among the other obstacles.
         const FileMove move = photo_file_moves({photo}, gpx_folder, app_folder).front();

@@ -37,7 +37,7 @@ RuntimeError photo_move_error(const RuntimeError& error, const PhotoMove& photo)
 
 // Throws the first planned photo move that could not be made, checking each
 // as the file system would be once the earlier ones were made.
-void check_photo_moves(const std::vector<PhotoMove>& photos, const std::string& gpx_folder,
+void check_photo_moves(FileEffects& effects, const std::vector<PhotoMove>& photos, const std::string& gpx_folder,
                        const std::string& app_folder);
 
 }  // namespace survey

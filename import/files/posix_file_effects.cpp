@@ -30,10 +30,22 @@ FileStatus status_from(const struct stat& status)
     const EntryKind kind = S_ISREG(status.st_mode)   ? EntryKind::File
                            : S_ISDIR(status.st_mode) ? EntryKind::Folder
                                                      : EntryKind::Other;
+    // Linux gives a new file a number no file in the cache holds, FAT's too.
+    constexpr std::int64_t nanoseconds = 1'000'000'000;
     return {kind,
             {static_cast<std::uint64_t>(status.st_dev), static_cast<std::uint64_t>(status.st_ino)},
-            static_cast<std::uint64_t>(status.st_size)};
+            static_cast<std::uint64_t>(status.st_size),
+            static_cast<std::int64_t>(status.st_mtim.tv_sec) * nanoseconds + status.st_mtim.tv_nsec,
+            true};
 }
+
+std::string lock_path(const std::string& folder)
+{
+    return folder + "/.gpx-survey-import.lock";
+}
+
+// Where a process's open files have names.
+constexpr const char* proc_fd_folder = "/proc/self/fd";
 
 class PosixFileEffects : public FileEffects {
 public:
@@ -112,17 +124,39 @@ public:
         return 0;
     }
 
+    // A lock on a file in the folder, not on the folder itself: NFS and SMB
+    // keep a file's lock on the server, where every machine sharing the
+    // folder meets it, but a folder's only on the machine that took it. The
+    // file goes when the lock does; one taken from a holder that was just
+    // removing it locks a name that is gone, and is taken again.
     int lock_folder(const std::string& folder, int& fd) override
     {
-        fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-        if (fd < 0)
-            return error_now();
-        if (::flock(fd, LOCK_EX | LOCK_NB) == 0)
-            return 0;
-        const int error = error_now();
+        const std::string path = lock_path(folder);
+        constexpr int tries = 10;
+        for (int attempt = 1;; ++attempt) {
+            fd = ::open(path.c_str(), O_RDWR | O_CREAT | O_NOFOLLOW | O_CLOEXEC, 0644);
+            if (fd < 0)
+                return error_now();
+            int error = errno_of(::flock(fd, LOCK_EX | LOCK_NB));
+            struct stat held;
+            struct stat named;
+            if (error == 0 && ::fstat(fd, &held) == 0 && ::stat(path.c_str(), &named) == 0 &&
+                held.st_dev == named.st_dev && held.st_ino == named.st_ino)
+                return 0;
+            ::close(fd);
+            fd = -1;
+            // The holder removed the file under a share's client: gone, as above.
+            if (error != 0 && error != ESTALE)
+                return error;
+            if (attempt == tries)
+                return EWOULDBLOCK;
+        }
+    }
+
+    void unlock_folder(const std::string& folder, int fd) override
+    {
+        ::unlink(lock_path(folder).c_str());
         ::close(fd);
-        fd = -1;
-        return error;
     }
 
     int create_new(const std::string& path, const std::string& like, int& fd) override
@@ -136,10 +170,17 @@ public:
         return 0;
     }
 
+    // Such a file takes its name through /proc (link_unnamed): where none is
+    // mounted, as in some containers, it could never have one, and the copy
+    // is made under a working name instead. Kernels before 3.11 answer EISDIR.
     int create_unnamed(const std::string& folder, int& fd) override
     {
+        fd = -1;
+        if (::access(proc_fd_folder, X_OK) != 0)
+            return EOPNOTSUPP;
         fd = ::open(folder.c_str(), O_TMPFILE | O_WRONLY | O_CLOEXEC, 0644);
-        return fd < 0 ? error_now() : 0;
+        const int error = fd < 0 ? error_now() : 0;
+        return error == EISDIR ? EOPNOTSUPP : error;
     }
 
     int write_all(int fd, std::string_view bytes) override
@@ -189,7 +230,7 @@ public:
     int link_unnamed(int fd, const std::string& to) override
     {
         // Through /proc, since naming the descriptor itself needs a privilege.
-        const std::string self = "/proc/self/fd/" + std::to_string(fd);
+        const std::string self = std::string(proc_fd_folder) + "/" + std::to_string(fd);
         return errno_of(::linkat(AT_FDCWD, self.c_str(), AT_FDCWD, to.c_str(), AT_SYMLINK_FOLLOW));
     }
 };

@@ -19,9 +19,11 @@ struct Recovery {
 
 // With the program folder locked: finishes or undoes the change its journal
 // names, and removes a staged survey file a crash left. Throws, keeping the
-// journal for the next try, when a file cannot be put back, when the journal
-// is damaged or another version's, when a folder it names is not there, or
-// when a look at the disk fails: it never decides on a guess.
+// journal for the next try and saying what to do, when a file cannot be put
+// back, when the journal is damaged or another version's, when a folder it
+// names is not there (or is a card's empty mount point), when the survey
+// file is gone before the change took effect, or when a look at the disk
+// fails: it never decides on a guess.
 Recovery recover_locked(FileEffects& effects, const std::string& app_folder);
 
 }  // namespace survey

@@ -10,12 +10,14 @@
 namespace survey {
 
 // The file a write to `path` reaches: a symbolic link's target, so that
-// replacing the file keeps the link and changes what it points to.
-std::string link_target(const std::string& path);
+// replacing the file keeps the link and changes what it points to. A look
+// or a link that cannot be read throws: a link taken for a plain file would
+// be replaced itself.
+std::string link_target(FileEffects& effects, const std::string& path);
 
 // The same, after checking that this user may write it: Permission denied,
 // before anything changes, when not.
-std::string writable_target(const std::string& path);
+std::string writable_target(FileEffects& effects, const std::string& path);
 
 // A file written under a temporary name beside its final one, for a change
 // to rename into place in one step, so the old content stays whole until the

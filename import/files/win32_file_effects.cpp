@@ -59,7 +59,11 @@ int result_of(BOOL done)
 }
 
 // Virus scanners and indexers open a new file for a moment: a change that
-// meets one waits a little, then gives up with the error.
+// meets one waits a little, then gives up with the error. Windows says
+// ERROR_ACCESS_DENIED, too, for a name whose file was deleted while another
+// program still holds it open (its delete pending until then), and for a
+// file replaced while held without FILE_SHARE_DELETE; a refusal for want of
+// rights is only said a little later.
 template <typename Call>
 BOOL retrying(Call call)
 {
@@ -69,7 +73,9 @@ BOOL retrying(Call call)
         if (call())
             return TRUE;
         const DWORD error = ::GetLastError();
-        if (attempt == tries || (error != ERROR_SHARING_VIOLATION && error != ERROR_LOCK_VIOLATION))
+        const bool passing = error == ERROR_SHARING_VIOLATION || error == ERROR_LOCK_VIOLATION ||
+                             error == ERROR_ACCESS_DENIED;
+        if (attempt == tries || !passing)
             return FALSE;
         ::Sleep(pause_ms);
         ::SetLastError(error);
@@ -81,14 +87,28 @@ HANDLE handle_of(int fd)
     return reinterpret_cast<HANDLE>(::_get_osfhandle(fd));
 }
 
-FileStatus status_from(const BY_HANDLE_FILE_INFORMATION& info)
+// FAT and exFAT have no file numbers of their own: Windows numbers a file
+// by its folder entry, which a new file may take over.
+bool identity_lasts(HANDLE handle)
+{
+    wchar_t system[MAX_PATH + 1];
+    if (!::GetVolumeInformationByHandleW(handle, nullptr, 0, nullptr, nullptr, nullptr, system, MAX_PATH + 1))
+        return false;
+    const std::wstring_view name(system);
+    return !name.starts_with(L"FAT") && name != L"exFAT";
+}
+
+FileStatus status_from(const BY_HANDLE_FILE_INFORMATION& info, bool lasts)
 {
     const EntryKind kind = info.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT ? EntryKind::Other
                            : info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY  ? EntryKind::Folder
                                                                               : EntryKind::File;
     const auto index = (static_cast<std::uint64_t>(info.nFileIndexHigh) << 32) | info.nFileIndexLow;
     const auto size = (static_cast<std::uint64_t>(info.nFileSizeHigh) << 32) | info.nFileSizeLow;
-    return {kind, {info.dwVolumeSerialNumber, index}, size};
+    const auto modified = static_cast<std::int64_t>((static_cast<std::uint64_t>(info.ftLastWriteTime.dwHighDateTime)
+                                                     << 32) |
+                                                    info.ftLastWriteTime.dwLowDateTime);
+    return {kind, {info.dwVolumeSerialNumber, index}, size, modified, lasts};
 }
 
 int status_of_handle(HANDLE handle, FileStatus& status)
@@ -96,8 +116,25 @@ int status_of_handle(HANDLE handle, FileStatus& status)
     BY_HANDLE_FILE_INFORMATION info;
     if (!::GetFileInformationByHandle(handle, &info))
         return last_error();
-    status = status_from(info);
+    status = status_from(info, identity_lasts(handle));
     return 0;
+}
+
+// A folder's flush refused for a reason that only says it has none: open
+// for writing refused (ERROR_ACCESS_DENIED: the rights, or a folder marked
+// read-only), or no flush of a folder on this file system at all. NTFS then
+// keeps what its journal and the renames made with MOVEFILE_WRITE_THROUGH
+// keep. Any other failure (the folder gone, the card out, the disk failing)
+// is one, and is said.
+int flush_failure(DWORD error)
+{
+    switch (error) {
+    case ERROR_ACCESS_DENIED:
+    case ERROR_INVALID_FUNCTION:
+    case ERROR_NOT_SUPPORTED:
+    case ERROR_INVALID_PARAMETER: return 0;
+    default: return errno_from(error);
+    }
 }
 
 // A descriptor over `handle`, which it then owns.
@@ -116,10 +153,15 @@ class Win32FileEffects : public FileEffects {
 public:
     int look_up(const std::string& path, FileStatus& status) override
     {
-        const HANDLE handle =
-            ::CreateFileW(path_for_call(path).c_str(), FILE_READ_ATTRIBUTES, share_all, nullptr, OPEN_EXISTING,
-                          FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
-        if (handle == INVALID_HANDLE_VALUE)
+        const std::wstring name = path_for_call(path);
+        HANDLE handle = INVALID_HANDLE_VALUE;
+        // A name whose delete is pending answers no look until it goes.
+        const BOOL opened = retrying([&] {
+            handle = ::CreateFileW(name.c_str(), FILE_READ_ATTRIBUTES, share_all, nullptr, OPEN_EXISTING,
+                                   FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
+            return handle != INVALID_HANDLE_VALUE;
+        });
+        if (!opened)
             return last_error();
         const int error = status_of_handle(handle, status);
         ::CloseHandle(handle);
@@ -206,19 +248,30 @@ public:
     // replaces the link: it is taken as the file it is.
     int read_link(const std::string&, std::string&) override { return EINVAL; }
 
+    // A file no other window may open while this one holds it, gone when it
+    // closes, even when the program dies. Its share mode holds on a network
+    // share too, where the server keeps it for every PC. The file of a window
+    // just closing answers ERROR_ACCESS_DENIED until it goes; where no file
+    // stands, that answer is the folder's own: read-only for this user.
     int lock_folder(const std::string& folder, int& fd) override
     {
-        // A file no other window may open while this one holds it, gone
-        // when it closes, even when the program dies.
-        const HANDLE handle = ::CreateFileW(path_for_call(folder + "\\gpx-survey-import.lock").c_str(),
-                                            GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_ALWAYS,
-                                            FILE_ATTRIBUTE_HIDDEN | FILE_FLAG_DELETE_ON_CLOSE, nullptr);
-        if (handle == INVALID_HANDLE_VALUE) {
-            const DWORD error = ::GetLastError();
-            return error == ERROR_SHARING_VIOLATION || error == ERROR_ACCESS_DENIED ? EWOULDBLOCK : errno_from(error);
-        }
-        return descriptor_for(handle, _O_RDWR, fd);
+        const std::wstring name = path_for_call(folder + "\\gpx-survey-import.lock");
+        HANDLE handle = INVALID_HANDLE_VALUE;
+        const BOOL opened = retrying([&] {
+            handle = ::CreateFileW(name.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_ALWAYS,
+                                   FILE_ATTRIBUTE_HIDDEN | FILE_FLAG_DELETE_ON_CLOSE, nullptr);
+            return handle != INVALID_HANDLE_VALUE;
+        });
+        if (opened)
+            return descriptor_for(handle, _O_RDWR, fd);
+        const DWORD error = ::GetLastError();
+        if (error == ERROR_ACCESS_DENIED && ::GetFileAttributesW(name.c_str()) == INVALID_FILE_ATTRIBUTES &&
+            ::GetLastError() == ERROR_FILE_NOT_FOUND)
+            return EACCES;
+        return error == ERROR_SHARING_VIOLATION || error == ERROR_ACCESS_DENIED ? EWOULDBLOCK : errno_from(error);
     }
+
+    void unlock_folder(const std::string&, int fd) override { ::_close(fd); }
 
     int create_new(const std::string& path, const std::string&, int& fd) override
     {
@@ -256,7 +309,8 @@ public:
     // Windows documents no flush of a folder. NTFS flushes a folder opened
     // for writing where it can, and logs every change of a name in its
     // journal besides; a rename made with MOVEFILE_WRITE_THROUGH returns
-    // only once it is on disk. Where the flush is refused, those stand.
+    // only once it is on disk. Which refusals leave those to stand, and
+    // which are failures, flush_failure says.
     int sync_folder(const std::string& folder) override
     {
         const std::wstring name = path_for_call(folder);
@@ -268,10 +322,11 @@ public:
         const HANDLE handle = ::CreateFileW(name.c_str(), GENERIC_READ | GENERIC_WRITE, share_all, nullptr,
                                             OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
         if (handle == INVALID_HANDLE_VALUE)
-            return 0;
-        ::FlushFileBuffers(handle);
+            return flush_failure(::GetLastError());
+        const BOOL flushed = ::FlushFileBuffers(handle);
+        const DWORD error = ::GetLastError();
         ::CloseHandle(handle);
-        return 0;
+        return flushed ? 0 : flush_failure(error);
     }
 
     int close(int fd) override { return ::_close(fd) == 0 ? 0 : EIO; }
@@ -287,7 +342,9 @@ public:
 
     int hard_link(const std::string& from, const std::string& to) override
     {
-        return result_of(::CreateHardLinkW(path_for_call(to).c_str(), path_for_call(from).c_str(), nullptr));
+        const std::wstring source = path_for_call(from);
+        const std::wstring target = path_for_call(to);
+        return result_of(retrying([&] { return ::CreateHardLinkW(target.c_str(), source.c_str(), nullptr); }));
     }
 
     // MoveFileExW over the old file is one rename on NTFS, which readers
@@ -307,14 +364,9 @@ public:
     int remove(const std::string& path) override
     {
         const std::wstring name = path_for_call(path);
-        if (retrying([&] { return ::DeleteFileW(name.c_str()); }))
-            return 0;
-        const DWORD error = ::GetLastError();
         const DWORD attributes = ::GetFileAttributesW(name.c_str());
-        if (error != ERROR_ACCESS_DENIED || attributes == INVALID_FILE_ATTRIBUTES ||
-            !(attributes & FILE_ATTRIBUTE_READONLY))
-            return errno_from(error);
-        ::SetFileAttributesW(name.c_str(), attributes & ~FILE_ATTRIBUTE_READONLY);
+        if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY))
+            ::SetFileAttributesW(name.c_str(), attributes & ~FILE_ATTRIBUTE_READONLY);
         return result_of(retrying([&] { return ::DeleteFileW(name.c_str()); }));
     }
 

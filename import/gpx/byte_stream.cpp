@@ -1,10 +1,5 @@
 #include "import/gpx/byte_stream.h"
 
-#include "import/runtime_error.h"
-
-#include <cerrno>
-#include <unistd.h>
-
 namespace survey {
 
 namespace {
@@ -18,21 +13,13 @@ ByteStream::ByteStream(std::string_view bytes)
 {
 }
 
-ByteStream::ByteStream(int fd, std::string path)
-    : fd_(fd), path_(std::move(path)), block_(new char[block_size])
-{
-}
+ByteStream::ByteStream(ReadSome read_some) : read_some_(std::move(read_some)), block_(new char[block_size]) {}
 
 bool ByteStream::refill()
 {
-    if (fd_ < 0)
+    if (!read_some_)
         return false;
-    ssize_t got;
-    do {
-        got = ::read(fd_, block_.get(), block_size);
-    } while (got < 0 && errno == EINTR);
-    if (got < 0)
-        throw RuntimeError::for_file(ErrorKind::DeviceIoError, path_);
+    const std::size_t got = read_some_(block_.get(), block_size);
     next_ = block_.get();
     end_ = next_ + got;
     return got > 0;

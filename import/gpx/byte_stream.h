@@ -2,9 +2,9 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <functional>
 #include <limits>
 #include <memory>
-#include <string>
 #include <string_view>
 
 namespace survey {
@@ -13,10 +13,14 @@ namespace survey {
 // of the next byte kept so that errors can point into the file.
 class ByteStream {
 public:
+    // Fills up to `size` bytes of `out` from a file and says how many, 0
+    // at its end; throws what names a read that failed. The file's owner
+    // reads it, so that this half touches no file.
+    using ReadSome = std::function<std::size_t(char* out, std::size_t size)>;
+
     // Reads from memory; the bytes must outlive the stream.
     explicit ByteStream(std::string_view bytes);
-    // Reads from an open descriptor the caller keeps open; `path` names it in errors.
-    ByteStream(int fd, std::string path);
+    explicit ByteStream(ReadSome read_some);
 
     // True when no bytes are left; refills the buffer first if it is empty.
     // Asked for every chunk, so the common answer is inline.
@@ -36,8 +40,7 @@ public:
 private:
     bool refill();
 
-    int fd_ = -1;
-    std::string path_;
+    ReadSome read_some_;
     std::unique_ptr<char[]> block_;
     const char* next_ = nullptr;
     const char* end_ = nullptr;

@@ -30,83 +30,115 @@ void FailingEffects::invent(survey::FileStatus& status)
         status.identity.inode += ++invented_ << 32;
 }
 
+template <typename Look>
+int FailingEffects::look(Look call)
+{
+    return ++looks_ == fail_look_ ? EIO : call();
+}
+
 int FailingEffects::look_up(const std::string& path, survey::FileStatus& status)
 {
-    const int error = real_.look_up(path, status);
+    const int error = look([&] { return real_.look_up(path, status); });
     invent(status);
+    if (!card_.empty() && path == card_)
+        status.identity.device = ~status.identity.device;
     return error;
 }
 
 int FailingEffects::open_to_read(const std::string& path, int& fd, survey::Links links)
 {
-    return real_.open_to_read(path, fd, links);
+    return look([&] { return real_.open_to_read(path, fd, links); });
 }
 
 int FailingEffects::read_some(int fd, char* out, std::size_t size, std::size_t& got)
 {
-    return real_.read_some(fd, out, size, got);
+    return look([&] { return real_.read_some(fd, out, size, got); });
 }
 
 int FailingEffects::status_of(int fd, survey::FileStatus& status)
 {
-    const int error = real_.status_of(fd, status);
+    const int error = look([&] { return real_.status_of(fd, status); });
     invent(status);
     return error;
 }
 
 int FailingEffects::may_change_folder(const std::string& folder)
 {
-    return real_.may_change_folder(folder);
+    return look([&] { return real_.may_change_folder(folder); });
 }
 
 int FailingEffects::may_write(const std::string& path)
 {
-    return real_.may_write(path);
+    return look([&] { return real_.may_write(path); });
 }
 
 int FailingEffects::read_folder_names(const std::string& folder, std::vector<std::string>& names)
 {
-    return real_.read_folder_names(folder, names);
+    return look([&] { return real_.read_folder_names(folder, names); });
 }
 
 int FailingEffects::read_link(const std::string& path, std::string& target)
 {
-    return real_.read_link(path, target);
+    return look([&] { return real_.read_link(path, target); });
 }
 
 int FailingEffects::lock_folder(const std::string& folder, int& fd)
 {
-    return real_.lock_folder(folder, fd);
+    return look([&] { return real_.lock_folder(folder, fd); });
+}
+
+void FailingEffects::unlock_folder(const std::string& folder, int fd)
+{
+    real_.unlock_folder(folder, fd);
+}
+
+template <typename Change>
+int FailingEffects::act(const char* step, Change change, const std::string& to)
+{
+    const int error = fails_now(step);
+    if (error == 0) {
+        const int result = change();
+        took_effect_ = result == 0;
+        if (!took_effect_ || losing_.empty() || !to.ends_with(losing_))
+            return result;
+        losing_.clear();
+        failed_step_ = step;
+        return EIO;
+    }
+    took_effect_ = take_effect_ && change() == 0;
+    return error;
+}
+
+template <typename Change>
+int FailingEffects::open_new(const char* step, int& fd, Change change)
+{
+    const int error = act(step, change);
+    if (error != 0 && fd >= 0)
+        real_.close(fd);
+    if (error != 0)
+        fd = -1;
+    return error;
 }
 
 int FailingEffects::create_new(const std::string& path, const std::string& like, int& fd)
 {
-    if (const int error = fails_now("create")) {
-        fd = -1;
-        return error;
-    }
-    return real_.create_new(path, like, fd);
+    fd = -1;
+    return open_new("create", fd, [&] { return real_.create_new(path, like, fd); });
 }
 
 int FailingEffects::create_unnamed(const std::string& folder, int& fd)
 {
-    if (const int error = fails_now("create unnamed")) {
-        fd = -1;
-        return error;
-    }
-    if (no_unnamed_files_) {
-        fd = -1;
-        return EOPNOTSUPP;
-    }
-    return real_.create_unnamed(folder, fd);
+    fd = -1;
+    return open_new("create unnamed", fd, [&] {
+        return no_unnamed_files_ ? EOPNOTSUPP : real_.create_unnamed(folder, fd);
+    });
 }
 
 int FailingEffects::write_all(int fd, std::string_view bytes)
 {
     if (calls_ + 1 == die_at_)
         real_.write_all(fd, bytes.substr(0, bytes.size() / 2));
-    const int error = fails_now("write");
-    return error ? error : real_.write_all(fd, bytes);
+    return act("write", [&] { return real_.write_all(fd, bytes); });
 }
 
 // No power is cut while a test runs, so a sync has nothing to show there
@@ -114,15 +146,12 @@ int FailingEffects::write_all(int fd, std::string_view bytes)
 // each, and is left out. The power-cut test models what syncs keep.
 int FailingEffects::sync(int)
 {
-    return fails_now("sync");
+    return act("sync", [] { return 0; });
 }
 
 int FailingEffects::sync_folder(const std::string& folder)
 {
-    const int error = fails_now("sync folder");
-    if (error == 0 && !std::filesystem::is_directory(folder))
-        return ENOENT;
-    return error;
+    return act("sync folder", [&] { return std::filesystem::is_directory(folder) ? 0 : ENOENT; });
 }
 
 int FailingEffects::close(int fd)
@@ -135,39 +164,41 @@ int FailingEffects::close(int fd)
 
 int FailingEffects::rename_without_replacing(const std::string& from, const std::string& to)
 {
-    if (const int error = fails_now("rename"))
-        return error;
-    if (crosses_devices(from, to))
-        return EXDEV;
-    return no_refusing_renames_ ? EINVAL : real_.rename_without_replacing(from, to);
+    return act(
+        "rename",
+        [&] {
+            if (crosses_devices(from, to))
+                return EXDEV;
+            return no_refusing_renames_ ? EINVAL : real_.rename_without_replacing(from, to);
+        },
+        to);
 }
 
 int FailingEffects::hard_link(const std::string& from, const std::string& to)
 {
-    if (const int error = fails_now("link"))
-        return error;
-    if (crosses_devices(from, to))
-        return EXDEV;
-    return no_hard_links_ ? EPERM : real_.hard_link(from, to);
+    return act(
+        "link",
+        [&] {
+            if (crosses_devices(from, to))
+                return EXDEV;
+            return no_hard_links_ ? EPERM : real_.hard_link(from, to);
+        },
+        to);
 }
 
 int FailingEffects::rename_over(const std::string& from, const std::string& to)
 {
-    if (const int error = fails_now("replace"))
-        return error;
-    return crosses_devices(from, to) ? EXDEV : real_.rename_over(from, to);
+    return act("replace", [&] { return crosses_devices(from, to) ? EXDEV : real_.rename_over(from, to); }, to);
 }
 
 int FailingEffects::remove(const std::string& path)
 {
-    const int error = fails_now("remove");
-    return error ? error : real_.remove(path);
+    return act("remove", [&] { return real_.remove(path); });
 }
 
 int FailingEffects::link_unnamed(int fd, const std::string& to)
 {
-    const int error = fails_now("link unnamed");
-    return error ? error : real_.link_unnamed(fd, to);
+    return act("link unnamed", [&] { return real_.link_unnamed(fd, to); }, to);
 }
 
 }  // namespace testing_support

@@ -6,15 +6,16 @@ using Kind = RecordedChange::Kind;
 
 int RecordingEffects::record(int error, RecordedChange change)
 {
-    if (error == 0)
+    if (took_effect())
         changes_.push_back(std::move(change));
     return error;
 }
 
 int RecordingEffects::record_new_file(int error, const int& fd, const std::string& path)
 {
-    if (error == 0)
-        file_of_[fd] = files_made_++;
+    if (error != 0)
+        return error;
+    file_of_[fd] = files_made_++;
     return record(error, {.kind = Kind::NewFile, .file = files_made_ - 1, .path = path});
 }
 

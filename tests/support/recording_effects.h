@@ -48,7 +48,7 @@ public:
     int link_unnamed(int fd, const std::string& to) override;
 
 private:
-    // Logs `change` when `error` is 0; returns `error`.
+    // Logs `change` when it took effect, whatever it answered; returns `error`.
     int record(int error, RecordedChange change);
     // `fd` by reference: it is read once the call that opens it has run.
     int record_new_file(int error, const int& fd, const std::string& path);

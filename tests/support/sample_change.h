@@ -30,8 +30,9 @@ Devices as_on_this_system(Devices devices);
 // How many changes the sample import and archive make, each a step a kill
 // or a failure can stop: staging the survey, the journal, each photo, the
 // syncs, the replace that commits, then the journal's end; and the same for
-// the archive's one move. A named copy first asks for an unnamed file: one
-// more step each; without refusing renames, each rename reserves its name first.
+// the archive's one move; and the close of the GPX file. A named copy first
+// asks for an unnamed file: one more step each; without refusing renames,
+// each rename reserves its name first.
 int steps_of(Devices devices);
 
 // The sample imported and then archived, by renames or by copies, with the
@@ -44,6 +45,11 @@ protected:
     virtual Devices devices() const = 0;
 
     void SetUp() override;
+    // From here on the sample is a first import: no survey file before it.
+    void as_first_import();
+    // The trees below, and the steps, from an import and archive of the
+    // sample as it stands.
+    void take_trees();
 
     // Makes `effects` act as the file systems of this test's devices.
     void act_as_devices(FailingEffects& effects) const;
