@@ -3,13 +3,14 @@
 #include "import/files/change.h"
 #include "import/files/file_error.h"
 #include "import/files/folder_lock.h"
-#include "import/files/gpx_file.h"
+#include "import/files/chosen_file.h"
 #include "import/files/photo_moves.h"
 #include "import/files/program_folders.h"
 #include "import/files/staged_file.h"
 #include "import/gpx/waypoint_parser.h"
 
 #include <cerrno>
+#include <optional>
 
 namespace survey {
 
@@ -31,26 +32,27 @@ RuntimeError with_disk_sentence(const RuntimeError& error)
                             "disk, then try again.");
 }
 
-// The import, once its program folder is held and settled; returns the
-// records it wrote.
-std::int16_t import_settled(FileEffects& effects, const std::string& gpx_path, const std::string& gpx_folder,
+// The import of the chosen file, once its program folder is held and
+// settled; returns the records it wrote.
+std::int16_t import_settled(FileEffects& effects, ChosenFile& gpx, const std::string& gpx_folder,
                             const std::string& app_folder)
 {
-    const GpxFile gpx(effects, gpx_path);
     const std::string survey_file = writable_target(effects, survey_path(app_folder));
     ByteStream stream = gpx.stream();
     const ImportPlan plan = plan_import(stream);
+    gpx.read_to_end();
+    const PhotoOrigin origin{gpx_folder, gpx};
     if (plan.error) {
         // A photo that could not move was met before the fault in the content.
-        check_photo_moves(effects, plan.photo_moves, gpx_folder, app_folder);
+        check_photo_moves(effects, plan.photo_moves, origin, app_folder);
         throw *plan.error;
     }
 
-    std::vector<FileMove> moves = photo_file_moves(plan.photo_moves, gpx_folder, app_folder);
+    std::vector<FileMove> moves = photo_file_moves(plan.photo_moves, origin, app_folder);
     // A move onto a taken name fails anyway. Found before the change, in file
     // order, it leaves every later undo to files this change moved.
     if (any_target_taken(effects, moves))
-        check_photo_moves(effects, plan.photo_moves, gpx_folder, app_folder);
+        check_photo_moves(effects, plan.photo_moves, origin, app_folder);
     // Staged only now, with the file read whole and planned: a staged survey
     // that a start finds without a journal is then always of a change that
     // never committed (R1, R7).
@@ -58,7 +60,7 @@ std::int16_t import_settled(FileEffects& effects, const std::string& gpx_path, c
     survey.write_and_sync(plan.survey_text);
     // A source a copy left behind stays named in the journal; the next start
     // or archive says which.
-    apply_change(effects, app_folder, {gpx_path, &survey, std::move(moves)},
+    apply_change(effects, app_folder, {gpx.path(), &survey, std::move(moves)},
                  [&plan](const RuntimeError& error, std::size_t index) {
                      return photo_move_error(error, plan.photo_moves[index]);
                  });
@@ -73,10 +75,12 @@ void import_waypoints(FileEffects& effects, const std::string& gpx_path, const s
     obs_count = 0;
     const FolderLock lock(effects, app_folder);
     recover_locked(effects, app_folder);
+    std::optional<ChosenFile> gpx;
     try {
-        obs_count = import_settled(effects, gpx_path, gpx_folder, app_folder);
+        gpx.emplace(effects, gpx_path);
+        obs_count = import_settled(effects, *gpx, gpx_folder, app_folder);
     } catch (const RuntimeError& error) {
-        throw with_disk_sentence(error);
+        throw with_disk_sentence(gpx ? gpx->placed(error) : error);
     }
 }
 

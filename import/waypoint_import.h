@@ -10,9 +10,11 @@ namespace survey {
 
 // Imports the GPX file at `gpx_path`: one survey.csv line in `app_folder` per
 // committed sighting, and the photos it names moved from `gpx_folder` (which
-// ends with "/") into the photo folder. On success `obs_count` holds the
-// records written. On failure it is 0, a RuntimeError is thrown, and every
-// file is as it was; after a crash, the next start makes it so.
+// ends with "/") into the photo folder. A track the phone app shared as a
+// ZIP is read in place and its photos copied out of it; the ZIP never
+// changes. On success `obs_count` holds the records written. On failure it
+// is 0, a RuntimeError is thrown, and every file is as it was; after a
+// crash, the next start makes it so.
 void import_waypoints(const std::string& gpx_path, const std::string& gpx_folder, const std::string& app_folder,
                       std::int16_t& obs_count);
 

@@ -42,7 +42,8 @@ bool nothing_under_name(int error)
     return means_absent(error) || error == ENAMETOOLONG;
 }
 
-// The folders the moves `touched` picks change, each once.
+// The folders the moves `touched` picks change, each once: a copy out of a
+// ZIP changes only its target's, and the ZIP's may be read-only.
 std::vector<std::string> move_folders(const IntentJournal& journal,
                                       const std::vector<bool>& touched)
 {
@@ -52,6 +53,8 @@ std::vector<std::string> move_folders(const IntentJournal& journal,
         if (!touched[i])
             continue;
         for (const std::string* path : {&move.from, &move.to}) {
+            if (path == &move.from && !move.entry.empty())
+                continue;
             std::string folder = parent_folder(*path);
             if (std::find(folders.begin(), folders.end(), folder) == folders.end())
                 folders.push_back(std::move(folder));
@@ -103,8 +106,29 @@ int remove_journal(FileEffects& effects, const std::string& app_folder)
     return effects.sync_folder(app_folder);
 }
 
+// A copy out of a ZIP is known by its target alone, the ZIP never changing:
+// none is not made; the entry's size and CRC-32 is the copy; an empty file
+// is a reservation; anything else is not this change's.
+MoveFound find_copy_out_of_track(FileEffects& effects, const JournalMove& move)
+{
+    FileStatus target;
+    if (!present(effects, move.to, target))
+        return MoveFound::NotMade;
+    std::uint64_t size = 0;
+    std::uint32_t crc = 0;
+    if (target.kind == EntryKind::File) {
+        if (const int error = size_and_crc32(effects, move.to, size, crc))
+            throw file_error(effects, error, move.to);
+        if (size == move.entry_size && crc == move.entry_crc)
+            return MoveFound::Copied;
+    }
+    return target.kind == EntryKind::File && size == 0 ? MoveFound::Reserved : MoveFound::Foreign;
+}
+
 MoveFound find_move(FileEffects& effects, const JournalMove& move)
 {
+    if (!move.entry.empty())
+        return find_copy_out_of_track(effects, move);
     FileStatus source;
     FileStatus target;
     const bool from = present(effects, move.from, source);
@@ -189,10 +213,10 @@ std::string left_by(FileEffects& effects, const JournalMove& move, MoveFound fou
         return " Whether " + move.to + " is back as " + move.from + " could not be told: " + not_looked_at(look);
     }
     if (found == MoveFound::Copied)
-        return " " + move.to + ", a copy of " + move.from + ", could not be removed" + because(error);
+        return " " + move.to + ", a copy of " + move.source_place() + ", could not be removed" + because(error);
     if (found == MoveFound::Reserved)
-        return " " + move.to + ", an empty file that held the name for " + move.from + ", could not be removed" +
-               because(error);
+        return " " + move.to + ", an empty file that held the name for " + move.source_place() +
+               ", could not be removed" + because(error);
     return " " + move.to + " could not be put back as " + move.from + because(error);
 }
 
@@ -295,7 +319,7 @@ public:
         }
         journal_.moves.reserve(change.moves.size());
         for (const FileMove& move : change.moves)
-            journal_.moves.push_back({move.source, move.target()});
+            journal_.moves.push_back(journal_move(move));
         moves_ = &change.moves;
     }
 
@@ -441,8 +465,21 @@ private:
         }
     }
 
+    static JournalMove journal_move(const FileMove& move)
+    {
+        if (!move.entry || !move.entry->found)
+            return {move.source, move.target(), move.entry ? move.entry->name : std::string(), 0, 0};
+        const ZipEntry& entry = *move.entry->found;
+        return {move.source, move.target(), move.entry->name, entry.size, entry.crc32};
+    }
+
+    // A copy out of a ZIP leaves no source to remove (R11).
     MadeMove make_move(const FileMove& move)
     {
+        if (move.entry) {
+            copy_out_of_track(effects_, move);
+            return {};
+        }
         const int error = move_without_replacing(effects_, move.source, move.target());
         if (error == EXDEV)
             return {true, copy_without_replacing(effects_, move)};
@@ -541,9 +578,10 @@ bool replace_cut_short(FileEffects& effects, const IntentJournal& journal)
 std::optional<RuntimeError> finish_change(FileEffects& effects, const std::string& app_folder,
                                           const IntentJournal& journal, const std::vector<MoveFound>& found)
 {
-    // A start cannot trust that a source is the file once copied: only equal bytes tell.
-    return remove_sources(effects, app_folder, journal, [&found](std::size_t i, bool& goes) {
-        goes = found[i] == MoveFound::Copied;
+    // A start cannot trust that a source is the file once copied: only equal
+    // bytes tell. A ZIP stays (R11).
+    return remove_sources(effects, app_folder, journal, [&found, &journal](std::size_t i, bool& goes) {
+        goes = found[i] == MoveFound::Copied && journal.moves[i].entry.empty();
         return 0;
     });
 }

@@ -23,7 +23,8 @@
 //   Journaled  the journal, naming the staged file and every move (an import
 //              without photos has none), under its own name. From here on a
 //              start that finds it acts on it.
-//   Moving     files renamed, or copied across file systems, one by one.
+//   Moving     files renamed, or copied across file systems or out of a
+//              shared track's ZIP, one by one.
 //   Durable    every folder a move touched synced.
 //   Committed  the staged file renamed over survey.csv (an archive commits
 //              with its one move), and its folder synced.
@@ -83,6 +84,12 @@
 //   R10 Every failed sync before the commit fails the change, which is then
 //      undone; one after it keeps the journal, so the next start finishes.
 //      (sync_or_throw, ChangeInProgress::confirm_commit)
+//   R11 A file of a shared track is copied out of its ZIP, which never
+//      changes: the copy is made as any copy is (R3), and the journal keeps
+//      the entry's size and CRC-32, by which alone a start finds the copy
+//      made. Finishing removes nothing; undoing removes the copy. No sync of
+//      the ZIP's folder is asked for, which may be read-only.
+//      (copy_out_of_track, find_copy_out_of_track, finish_change)
 namespace survey {
 
 // What one change makes: the staged survey that commits it (none for an
@@ -109,7 +116,8 @@ std::optional<RuntimeError> apply_change(FileEffects& effects, const std::string
 enum class MoveFound {
     NotMade,   // the source only
     Made,      // the target only: renamed
-    Copied,    // both, with the same bytes: a copy, or a hard link cut short
+    Copied,    // both, with the same bytes: a copy, or a hard link cut short;
+               // for a ZIP's entry, its size and CRC-32 at the target
     Reserved,  // the source, and an empty file at the target: a reservation
     // The target, and an empty file at the source: an undo's reservation.
     // Empty files carry nothing to lose, so such a one counts as this

@@ -2,11 +2,11 @@
 
 #include <string_view>
 
+#include <zlib.h>
+
 namespace survey {
 
 namespace {
-
-constexpr std::size_t block_size = 256 * 1024;
 
 int open_handle(FileEffects& effects, const std::string& path, FileHandle& handle)
 {
@@ -39,7 +39,7 @@ int read_whole_file(FileEffects& effects, const std::string& path, std::string& 
     if (const int error = open_handle(effects, path, file))
         return error;
     bytes.clear();
-    std::string block(block_size, '\0');
+    std::string block(copy_block_size, '\0');
     for (;;) {
         std::size_t got = 0;
         if (const int error = read_block(effects, file.fd(), block.data(), block.size(), got))
@@ -52,7 +52,7 @@ int read_whole_file(FileEffects& effects, const std::string& path, std::string& 
 
 int copy_bytes(FileEffects& effects, int from, int to, CopySide& failed)
 {
-    std::string block(block_size, '\0');
+    std::string block(copy_block_size, '\0');
     for (;;) {
         std::size_t got = 0;
         failed = CopySide::Source;
@@ -75,8 +75,8 @@ int compare_files(FileEffects& effects, const std::string& one, const std::strin
         return error;
     if (const int error = open_handle(effects, other, second))
         return error;
-    std::string a(block_size, '\0');
-    std::string b(block_size, '\0');
+    std::string a(copy_block_size, '\0');
+    std::string b(copy_block_size, '\0');
     for (;;) {
         std::size_t got_a = 0;
         std::size_t got_b = 0;
@@ -86,10 +86,30 @@ int compare_files(FileEffects& effects, const std::string& one, const std::strin
             return error;
         if (got_a != got_b || a.compare(0, got_a, b, 0, got_b) != 0)
             return 0;
-        if (got_a < block_size) {
+        if (got_a < copy_block_size) {
             same = true;
             return 0;
         }
+    }
+}
+
+int size_and_crc32(FileEffects& effects, const std::string& path, std::uint64_t& size, std::uint32_t& crc)
+{
+    size = 0;
+    crc = 0;
+    FileHandle file;
+    if (const int error = open_handle(effects, path, file))
+        return error;
+    std::string block(copy_block_size, '\0');
+    for (;;) {
+        std::size_t got = 0;
+        if (const int error = read_block(effects, file.fd(), block.data(), block.size(), got))
+            return error;
+        crc = static_cast<std::uint32_t>(
+            ::crc32(crc, reinterpret_cast<const Bytef*>(block.data()), static_cast<uInt>(got)));
+        size += got;
+        if (got < block.size())
+            return 0;
     }
 }
 

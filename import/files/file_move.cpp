@@ -17,16 +17,39 @@ EntryKind MovePreview::kind(const std::string& path)
     return known->second;
 }
 
+namespace {
+
+// An entry's key holds a NUL, which no path does.
+std::string source_key(const FileMove& move)
+{
+    const std::string zip = folded_name(move.source);
+    return move.entry ? zip + '\0' + move.entry->name : zip;
+}
+
+}  // namespace
+
+EntryKind MovePreview::source_kind(const FileMove& move)
+{
+    if (!move.entry)
+        return kind(move.source);
+    const auto [known, added] = known_.try_emplace(source_key(move), EntryKind::None);
+    if (added && move.entry->found)
+        known->second = EntryKind::File;
+    return known->second;
+}
+
 void MovePreview::record(const FileMove& move)
 {
-    known_[folded_name(move.source)] = EntryKind::None;
+    known_[source_key(move)] = EntryKind::None;
     known_[folded_name(move.target())] = EntryKind::File;
 }
 
 std::optional<RuntimeError> move_obstacle(const FileMove& move, MovePreview& preview)
 {
-    if (preview.kind(move.source) == EntryKind::None)
-        return RuntimeError::for_file(ErrorKind::FileNotFound, move.source);
+    if (preview.source_kind(move) == EntryKind::None) {
+        const RuntimeError missing = RuntimeError::for_file(ErrorKind::FileNotFound, move.source);
+        return move.entry ? missing.in_entry(move.entry->name) : missing;
+    }
     if (preview.kind(move.target_folder) != EntryKind::Folder)
         return RuntimeError::for_file(ErrorKind::PathNotFound, move.target_folder);
     if (preview.kind(move.target()) != EntryKind::None)
@@ -59,11 +82,12 @@ bool any_target_taken(FileEffects& effects, const std::vector<FileMove>& moves)
 
 namespace {
 
-// A move changes two folders; the one this user may not change is the one to name.
+// A move changes two folders, a copy out of a ZIP only its target's; the
+// one this user may not change is the one to name.
 std::string folder_that_refuses(FileEffects& effects, const FileMove& move)
 {
     const std::string source_folder = parent_folder(move.source);
-    if (effects.may_change_folder(source_folder) != 0)
+    if (!move.entry && effects.may_change_folder(source_folder) != 0)
         return source_folder;
     return move.target_folder;
 }

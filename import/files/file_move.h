@@ -2,6 +2,7 @@
 
 #include "import/files/file_queries.h"
 #include "import/runtime_error.h"
+#include "import/zip/zip_directory.h"
 
 #include <optional>
 #include <string>
@@ -10,13 +11,23 @@
 
 namespace survey {
 
-// A file to move into a folder under its own name.
+// A file of a shared track: copied out, since the ZIP never changes.
+struct TrackEntry {
+    std::string name;
+    std::optional<ZipEntry> found;  // none when the ZIP holds no such file
+};
+
+// A file to move into a folder under its own name: a file at `source`, or
+// an entry of the ZIP at `source`.
 struct FileMove {
     std::string source;
     std::string target_folder;  // ends with "/"
     std::string name;
+    std::optional<TrackEntry> entry = std::nullopt;
 
     std::string target() const { return target_folder + name; }
+    // The source in words: the file, or the ZIP and the entry in it.
+    std::string source_place() const { return entry ? source + ": " + entry->name : source; }
 };
 
 // The file system as it will look once some moves are made, so that a list
@@ -27,6 +38,8 @@ class MovePreview {
 public:
     explicit MovePreview(FileEffects& effects) : effects_(effects) {}
     EntryKind kind(const std::string& path);
+    // What stands at the move's source: for an entry, whether the ZIP holds it.
+    EntryKind source_kind(const FileMove& move);
     void record(const FileMove& move);
 
 private:

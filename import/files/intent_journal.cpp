@@ -15,7 +15,10 @@ namespace {
 // Fields are ended by NUL, the one byte no path can hold.
 constexpr char field_end = '\0';
 constexpr std::string_view magic = "gpx-survey-import journal";
-constexpr std::string_view version = "3";
+constexpr std::string_view version = "4";
+// The version before copies out of a ZIP, whose journal a start after an
+// update still finishes: the same fields, without an entry for each move.
+constexpr std::string_view version_without_entries = "3";
 constexpr std::string_view end_mark = "end";
 constexpr std::size_t checksum_digits = 16;
 
@@ -73,7 +76,7 @@ bool is_version_number(std::string_view field)
     return !field.empty() && field.find_first_not_of("0123456789") == std::string_view::npos;
 }
 
-IntentJournal read_fields(FieldReader& in)
+IntentJournal read_fields(FieldReader& in, bool with_entries)
 {
     IntentJournal journal;
     journal.gpx_path = in.text();
@@ -86,6 +89,11 @@ IntentJournal read_fields(FieldReader& in)
         JournalMove move;
         move.from = in.text();
         move.to = in.text();
+        if (with_entries) {
+            move.entry = in.text();
+            move.entry_size = in.number();
+            move.entry_crc = static_cast<std::uint32_t>(in.number());
+        }
         journal.moves.push_back(std::move(move));
     }
     const std::uint64_t elsewhere = in.number();
@@ -95,14 +103,16 @@ IntentJournal read_fields(FieldReader& in)
 }
 
 // No file is named in two moves: what stands at a name tells what became of
-// its one move.
+// its one move. The entries of one ZIP are each a file of their own, and
+// the ZIP, which never changes, no move's target.
 bool each_file_once(const IntentJournal& journal)
 {
     std::unordered_set<std::string> names;
-    for (const JournalMove& move : journal.moves)
-        for (const std::string* path : {&move.from, &move.to})
-            if (!names.insert(folded_name(*path)).second)
-                return false;
+    for (const JournalMove& move : journal.moves) {
+        const std::string source = folded_name(move.from) + (move.entry.empty() ? "" : '\0' + move.entry);
+        if (!names.insert(source).second || !names.insert(folded_name(move.to)).second)
+            return false;
+    }
     return true;
 }
 
@@ -149,7 +159,7 @@ std::string encode_journal(const IntentJournal& journal)
 {
     std::size_t size = 128 + journal.gpx_path.size() + journal.survey_path.size() + journal.staged_path.size();
     for (const JournalMove& move : journal.moves)
-        size += move.from.size() + move.to.size() + 2;
+        size += move.from.size() + move.to.size() + move.entry.size() + 32;
     for (const std::string& folder : journal.folders_elsewhere)
         size += folder.size() + 1;
     std::string out;
@@ -165,6 +175,9 @@ std::string encode_journal(const IntentJournal& journal)
     for (const JournalMove& move : journal.moves) {
         put(out, move.from);
         put(out, move.to);
+        put(out, move.entry);
+        put(out, std::to_string(move.entry_size));
+        put(out, std::to_string(move.entry_crc));
     }
     put(out, std::to_string(journal.folders_elsewhere.size()));
     for (const std::string& folder : journal.folders_elsewhere)
@@ -184,11 +197,11 @@ DecodedJournal decode_journal(std::string_view bytes)
         return {std::nullopt, JournalFault::Damaged};
     // Another version may lay out and check its journal differently.
     const std::string written_by = in.text();
-    if (written_by != version)
+    if (written_by != version && written_by != version_without_entries)
         return {std::nullopt, is_version_number(written_by) ? JournalFault::OtherVersion : JournalFault::Damaged};
     if (bytes.substr(body.size()) != hex_of(checksum_of(body)))
         return {std::nullopt, JournalFault::Damaged};
-    IntentJournal journal = read_fields(in);
+    IntentJournal journal = read_fields(in, written_by == version);
     if (in.text() != end_mark || !in.ok() || !in.at_end() || !of_a_written_shape(journal))
         return {std::nullopt, JournalFault::Damaged};
     return {std::move(journal), JournalFault::None};

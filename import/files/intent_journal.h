@@ -8,10 +8,18 @@
 
 namespace survey {
 
-// One file to move, as the journal knows it.
+// One file to move, as the journal knows it: a file at `from`, or, when
+// `entry` is set, a copy of that entry of the ZIP at `from`, known at the
+// target by its size and CRC-32.
 struct JournalMove {
     std::string from;
     std::string to;
+    std::string entry = "";
+    std::uint64_t entry_size = 0;
+    std::uint32_t entry_crc = 0;
+
+    // The source in words: the file, or the ZIP and the entry in it.
+    std::string source_place() const { return entry.empty() ? from : from + ": " + entry; }
 };
 
 // Everything an import or an archive is about to change, on disk before the

@@ -3,8 +3,11 @@
 #include "import/files/file_error.h"
 #include "import/files/file_handle.h"
 #include "import/files/file_io.h"
+#include "import/files/read_only_file.h"
+#include "import/zip/zip_entry_reader.h"
 
 #include <cerrno>
+#include <functional>
 
 namespace survey {
 
@@ -77,6 +80,61 @@ std::string copy_in_progress_path(const std::string& target)
     return target + ".gpx-survey-import.part";
 }
 
+namespace {
+
+// Writes the copy's bytes into the open file `copy`: 0, or the errno value
+// it failed with and on which side. A source that throws (a damaged entry)
+// throws through, the copy cleared away.
+using FillCopy = std::function<int(int copy, CopySide& failed)>;
+
+// Makes the copy of `move` at its target: the bytes `fill` writes into a file
+// with no name (or under the working name), synced, then given the target's
+// name without replacing; throws what stopped it, leaving no trace.
+void place_copy(FileEffects& effects, const FileMove& move, const FillCopy& fill)
+{
+    int fd = -1;
+    int error = effects.create_unnamed(move.target_folder, fd);
+    // FAT and network file systems have no unnamed files: there the copy is
+    // made under a name of this program's own, which an undo removes.
+    const bool named = error == EOPNOTSUPP;
+    const std::string part = copy_in_progress_path(move.target());
+    if (named)
+        error = effects.create_new(part, {}, fd);
+    if (error != 0)
+        throw move_failure(effects, error, move);
+    FileHandle copy(effects, fd);
+    const auto clear_away = [&] {
+        // Unnamed, a copy that failed vanishes as its descriptor closes.
+        copy.close();
+        if (named)
+            effects.remove(part);
+    };
+    CopySide failed = CopySide::Copy;
+    try {
+        error = fill(copy.fd(), failed);
+    } catch (const RuntimeError&) {
+        clear_away();
+        throw;
+    }
+    const bool source_failed = error != 0 && failed == CopySide::Source;
+    if (error == 0)
+        error = effects.sync(copy.fd());
+    if (error == 0)
+        error = named ? copy.close() : effects.link_unnamed(copy.fd(), move.target());
+    if (error == 0 && named)
+        error = move_without_replacing(effects, part, move.target());
+    if (error != 0)
+        clear_away();
+    copy.close();
+    // A card that fails a read is what to name, not the copy.
+    if (source_failed)
+        throw file_error(effects, error, move.source);
+    if (error != 0)
+        throw move_failure(effects, error, move);
+}
+
+}  // namespace
+
 FileStatus copy_without_replacing(FileEffects& effects, const FileMove& move)
 {
     // The source goes once the change commits: a folder that will not let it
@@ -91,36 +149,26 @@ FileStatus copy_without_replacing(FileEffects& effects, const FileMove& move)
     FileStatus copied;
     if (const int error = effects.status_of(source.fd(), copied))
         throw file_error(effects, error, move.source);
-
-    int error = effects.create_unnamed(move.target_folder, fd);
-    // FAT and network file systems have no unnamed files: there the copy is
-    // made under a name of this program's own, which an undo removes.
-    const bool named = error == EOPNOTSUPP;
-    const std::string part = copy_in_progress_path(move.target());
-    if (named)
-        error = effects.create_new(part, {}, fd);
-    if (error != 0)
-        throw move_failure(effects, error, move);
-    FileHandle copy(effects, fd);
-    CopySide failed = CopySide::Copy;
-    error = copy_bytes(effects, source.fd(), copy.fd(), failed);
-    const bool source_failed = error != 0 && failed == CopySide::Source;
-    if (error == 0)
-        error = effects.sync(copy.fd());
-    if (error == 0)
-        error = named ? copy.close() : effects.link_unnamed(copy.fd(), move.target());
-    if (error == 0 && named)
-        error = move_without_replacing(effects, part, move.target());
-    // Unnamed, a copy that failed vanishes as its descriptor closes.
-    copy.close();
-    if (error != 0 && named)
-        effects.remove(part);
-    // A card that fails a read is what to name, not the copy.
-    if (source_failed)
-        throw file_error(effects, error, move.source);
-    if (error != 0)
-        throw move_failure(effects, error, move);
+    place_copy(effects, move, [&](int copy, CopySide& failed) {
+        return copy_bytes(effects, source.fd(), copy, failed);
+    });
     return copied;
+}
+
+void copy_out_of_track(FileEffects& effects, const FileMove& move)
+{
+    if (!move.entry->found)
+        throw move_failure(effects, ENOENT, move);
+    const ReadOnlyFile zip(effects, move.source, Links::Followed);
+    ZipEntryReader entry(zip, *move.entry->found, move.source);
+    place_copy(effects, move, [&](int copy, CopySide& failed) {
+        std::string block(copy_block_size, '\0');
+        failed = CopySide::Copy;
+        while (const std::size_t got = entry.read_some(block.data(), block.size()))
+            if (const int error = effects.write_all(copy, std::string_view(block.data(), got)))
+                return error;
+        return 0;
+    });
 }
 
 }  // namespace survey

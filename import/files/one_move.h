@@ -28,4 +28,9 @@ std::string copy_in_progress_path(const std::string& target);
 // stopped it, leaving no trace. The source stays until the change commits.
 FileStatus copy_without_replacing(FileEffects& effects, const FileMove& move);
 
+// Copies the entry of a shared track that `move` names, as a file is copied
+// above; its bytes are checked against the ZIP's size and CRC-32 before the
+// copy takes its name. The ZIP never changes.
+void copy_out_of_track(FileEffects& effects, const FileMove& move);
+
 }  // namespace survey

@@ -1,6 +1,8 @@
 #include "import/files/photo_moves.h"
 
+#include "import/files/chosen_file.h"
 #include "import/files/program_folders.h"
+#include "import/zip/shared_track.h"
 
 namespace survey {
 
@@ -14,6 +16,10 @@ RuntimeError photo_move_error(const RuntimeError& error, const PhotoMove& photo)
                                   ": was this file imported before? If it was, there is nothing more to import; if "
                                   "not, move the older file out of the photo folder and import again.");
     case ErrorKind::FileNotFound:
+        if (!error.entry().empty())
+            return placed.with_detail("The shared track holds no file " + named +
+                                      ": share the track again from the phone, with its photos, and import the new "
+                                      "ZIP; or copy the track's folder from the phone and choose its GPX file.");
         return placed.with_detail("There is no file " + named +
                                   " beside the GPX file: copy it from the phone into the same folder as the GPX file "
                                   "and import again.");
@@ -25,7 +31,23 @@ RuntimeError photo_move_error(const RuntimeError& error, const PhotoMove& photo)
     }
 }
 
-std::vector<FileMove> photo_file_moves(const std::vector<PhotoMove>& photos, const std::string& gpx_folder,
+namespace {
+
+// A photo of a shared track is the root entry of its very name: a name of
+// the link that the ZIP does not hold is a file not found, met as the move's
+// source is, in file order.
+FileMove move_of(const PhotoMove& photo, const PhotoOrigin& origin, const std::string& target_folder)
+{
+    if (!origin.chosen.holds_zip())
+        return {origin.gpx_folder + photo.photo, target_folder, photo.photo, std::nullopt};
+    const ZipEntry* found = root_entry_named(origin.chosen.entries(), photo.photo);
+    TrackEntry entry{photo.photo, found ? std::optional<ZipEntry>(*found) : std::nullopt};
+    return {origin.chosen.path(), target_folder, photo.photo, std::move(entry)};
+}
+
+}  // namespace
+
+std::vector<FileMove> photo_file_moves(const std::vector<PhotoMove>& photos, const PhotoOrigin& origin,
                                        const std::string& app_folder)
 {
     const std::string target_folder = photo_folder(app_folder);
@@ -34,18 +56,18 @@ std::vector<FileMove> photo_file_moves(const std::vector<PhotoMove>& photos, con
     for (const PhotoMove& photo : photos) {
         if (!is_safe_file_name(photo.photo))
             throw RuntimeError::for_file(ErrorKind::BadFileName, photo.photo).at_line(photo.line);
-        moves.push_back({gpx_folder + photo.photo, target_folder, photo.photo});
+        moves.push_back(move_of(photo, origin, target_folder));
     }
     return moves;
 }
 
-void check_photo_moves(FileEffects& effects, const std::vector<PhotoMove>& photos, const std::string& gpx_folder,
+void check_photo_moves(FileEffects& effects, const std::vector<PhotoMove>& photos, const PhotoOrigin& origin,
                        const std::string& app_folder)
 {
     MovePreview preview(effects);
     for (const PhotoMove& photo : photos) {
         // One at a time, so that a bad name is met in file order among the other obstacles.
-        const FileMove move = photo_file_moves({photo}, gpx_folder, app_folder).front();
+        const FileMove move = photo_file_moves({photo}, origin, app_folder).front();
         if (const auto obstacle = move_obstacle(move, preview))
             throw photo_move_error(*obstacle, photo);
         preview.record(move);

@@ -26,9 +26,18 @@
 //   first obstacle it finds. Without an obstacle, the content fault is thrown.
 namespace survey {
 
+class ChosenFile;
+
+// Where the photos come from: the GPX file's folder, or, for a shared
+// track, the ZIP that holds the GPX file.
+struct PhotoOrigin {
+    std::string gpx_folder;  // ends with the separator
+    const ChosenFile& chosen;
+};
+
 // The moves of the photos into the photo folder; an unsafe name is a Bad
 // file name at its photo's line.
-std::vector<FileMove> photo_file_moves(const std::vector<PhotoMove>& photos, const std::string& gpx_folder,
+std::vector<FileMove> photo_file_moves(const std::vector<PhotoMove>& photos, const PhotoOrigin& origin,
                                        const std::string& app_folder);
 
 // The failure of a photo's move placed at its link's line, with a sentence
@@ -37,7 +46,7 @@ RuntimeError photo_move_error(const RuntimeError& error, const PhotoMove& photo)
 
 // Throws the first planned photo move that could not be made, checking each
 // as the file system would be once the earlier ones were made.
-void check_photo_moves(FileEffects& effects, const std::vector<PhotoMove>& photos, const std::string& gpx_folder,
+void check_photo_moves(FileEffects& effects, const std::vector<PhotoMove>& photos, const PhotoOrigin& origin,
                        const std::string& app_folder);
 
 }  // namespace survey

@@ -75,6 +75,22 @@ public:
         return now < 0 ? error_now() : 0;
     }
 
+    int read_at(int fd, std::uint64_t offset, char* out, std::size_t size, std::size_t& got) override
+    {
+        got = 0;
+        while (got < size) {
+            const ssize_t now = ::pread(fd, out + got, size - got, static_cast<off_t>(offset + got));
+            if (now < 0 && errno == EINTR)
+                continue;
+            if (now < 0)
+                return error_now();
+            if (now == 0)
+                break;
+            got += static_cast<std::size_t>(now);
+        }
+        return 0;
+    }
+
     int status_of(int fd, FileStatus& status) override
     {
         struct stat found;

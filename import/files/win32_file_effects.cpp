@@ -191,6 +191,24 @@ public:
         return result_of(done);
     }
 
+    int read_at(int fd, std::uint64_t offset, char* out, std::size_t size, std::size_t& got) override
+    {
+        got = 0;
+        while (got < size) {
+            OVERLAPPED at{};
+            at.Offset = static_cast<DWORD>(offset + got);
+            at.OffsetHigh = static_cast<DWORD>((offset + got) >> 32);
+            DWORD read = 0;
+            const DWORD asked = static_cast<DWORD>(std::min<std::size_t>(size - got, 1u << 30));
+            if (!::ReadFile(handle_of(fd), out + got, asked, &read, &at))
+                return ::GetLastError() == ERROR_HANDLE_EOF ? 0 : last_error();
+            if (read == 0)
+                break;
+            got += read;
+        }
+        return 0;
+    }
+
     int status_of(int fd, FileStatus& status) override { return status_of_handle(handle_of(fd), status); }
 
     // A card with its write-protect switch on is a read-only volume. Rights

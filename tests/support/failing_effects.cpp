@@ -55,6 +55,11 @@ int FailingEffects::read_some(int fd, char* out, std::size_t size, std::size_t& 
     return look([&] { return real_.read_some(fd, out, size, got); });
 }
 
+int FailingEffects::read_at(int fd, std::uint64_t offset, char* out, std::size_t size, std::size_t& got)
+{
+    return look([&] { return real_.read_at(fd, offset, out, size, got); });
+}
+
 int FailingEffects::status_of(int fd, survey::FileStatus& status)
 {
     const int error = look([&] { return real_.status_of(fd, status); });

@@ -58,6 +58,7 @@ public:
     int look_up(const std::string& path, survey::FileStatus& status) override;
     int open_to_read(const std::string& path, int& fd, survey::Links links) override;
     int read_some(int fd, char* out, std::size_t size, std::size_t& got) override;
+    int read_at(int fd, std::uint64_t offset, char* out, std::size_t size, std::size_t& got) override;
     int status_of(int fd, survey::FileStatus& status) override;
     int may_change_folder(const std::string& folder) override;
     int may_write(const std::string& path) override;
