@@ -3,12 +3,13 @@
 // plain scan for the tabs of the same bytes.
 #include "import/gpx/chunk_reader.h"
 #include "import/files/file_effects.h"
-#include "import/files/gpx_file.h"
+#include "import/files/chosen_file.h"
 #include "import/files/program_folders.h"
 #include "import/waypoint_import.h"
 #include "import/gpx/waypoint_parser.h"
 #include "tests/support/gpx_builder.h"
 #include "tests/support/temp_folder.h"
+#include "tests/support/zip_builder.h"
 
 #include <benchmark/benchmark.h>
 
@@ -145,7 +146,7 @@ void run_import(benchmark::State& state, int sightings, int photos)
 // ten times the read itself, which would lift the floor above the import.
 std::size_t read_whole(const fs::path& path)
 {
-    const survey::GpxFile gpx(survey::system_file_effects(), path.string());
+    survey::ChosenFile gpx(survey::system_file_effects(), path.string());
     survey::ByteStream stream = gpx.stream();
     std::size_t total = 0;
     while (!stream.at_end()) {
@@ -411,6 +412,39 @@ void BM_PhonePlanAgainstTabScan(benchmark::State& state)
 }
 BENCHMARK(BM_PhonePlanAgainstTabScan)->ArgName("optional_lines")->Arg(0)->Arg(1)->UseManualTime()->Unit(
     benchmark::kMicrosecond);
+
+// The phone's sightings read from the GPX file itself, against the same
+// file read in place from a shared track's ZIP, deflated: the ZIP's
+// directory, inflate and CRC-32 on top of the plan, in turns.
+void BM_PlanFromFileAgainstSharedTrack(benchmark::State& state)
+{
+    std::string text = gpx::header();
+    for (int n = 0; n < typical_sightings; ++n)
+        text += phone_sighting(n, false);
+    text += gpx::track();
+    const TempFolder folder;
+    const fs::path gpx_path = folder.path() / "track.gpx";
+    const fs::path zip_path = folder.path() / "track.zip";
+    testing_support::write_file(gpx_path, text);
+    testing_support::ZipBuilder zip;
+    zip.add("track.gpx", text);
+    testing_support::write_file(zip_path, zip.finish());
+    const auto plan_from = [](const fs::path& path) {
+        survey::ChosenFile chosen(survey::system_file_effects(), path.string());
+        survey::ByteStream stream = chosen.stream();
+        return survey::plan_import(stream);
+    };
+    if (plan_from(gpx_path).error || plan_from(zip_path).error)
+        state.SkipWithError("the file does not import");
+    const std::vector<double> fastest =
+        fastest_in_turns(state, [] {}, [&] { benchmark::DoNotOptimize(plan_from(gpx_path)); },
+                         [&] { benchmark::DoNotOptimize(plan_from(zip_path)); });
+    state.counters["file_us"] = fastest[0] * 1e6;
+    state.counters["zip_us"] = fastest[1] * 1e6;
+    state.counters["zip_per_file"] = fastest[1] / fastest[0];
+    state.counters["zip_bytes"] = static_cast<double>(fs::file_size(zip_path));
+}
+BENCHMARK(BM_PlanFromFileAgainstSharedTrack)->UseManualTime()->Unit(benchmark::kMicrosecond);
 
 }  // namespace
 

@@ -1,3 +1,4 @@
+#include "import/files/checksum.h"
 #include "import/files/file_move.h"
 #include "import/files/file_queries.h"
 #include "import/files/intent_journal.h"
@@ -13,7 +14,8 @@ using survey::JournalFault;
 namespace {
 
 const IntentJournal journal{"/phone/track.gpx", "/app/survey.csv", "/app/survey.csv.tmp", 0x0123456789abcdef, true,
-                            {{"/phone/a b.jpg", "/app/photosound/a b.jpg"}, {"/phone/c.jpg", "/app/photosound/c.jpg"}},
+                            {{"/phone/a b.jpg", "/app/photosound/a b.jpg"},
+                             {"/phone/track.zip", "/app/photosound/c.jpg", "c.jpg", 5, 0xfedcba98}},
                             {"/phone"}};
 
 TEST(IntentJournal, ReadsBackWhatWasWritten)
@@ -28,6 +30,10 @@ TEST(IntentJournal, ReadsBackWhatWasWritten)
     ASSERT_EQ(read.journal->moves.size(), 2u);
     EXPECT_EQ(read.journal->moves[0].from, "/phone/a b.jpg");
     EXPECT_EQ(read.journal->moves[1].to, "/app/photosound/c.jpg");
+    EXPECT_EQ(read.journal->moves[1].entry, "c.jpg");
+    EXPECT_EQ(read.journal->moves[1].entry_size, 5u);
+    EXPECT_EQ(read.journal->moves[1].entry_crc, 0xfedcba98u);
+    EXPECT_EQ(read.journal->moves[0].entry, "");
     EXPECT_EQ(read.journal->folders_elsewhere, std::vector<std::string>{"/phone"});
 }
 
@@ -60,7 +66,7 @@ TEST(IntentJournal, AShapeNeverWrittenIsDamage)
     unstaged.staged_path.clear();
     unstaged.moves.resize(1);
     IntentJournal one_file_twice = journal;
-    one_file_twice.moves[1].from = one_file_twice.moves[0].to;
+    one_file_twice.moves[0].from = one_file_twice.moves[1].to;
     for (const IntentJournal& shape : {archive_of_two, archive_of_none, unstaged, one_file_twice})
         EXPECT_EQ(survey::decode_journal(survey::encode_journal(shape)).fault, JournalFault::Damaged);
     IntentJournal no_photos = journal;
@@ -72,10 +78,25 @@ TEST(IntentJournal, AShapeNeverWrittenIsDamage)
 TEST(IntentJournal, AnotherVersionsJournalIsNotRead)
 {
     std::string newer = survey::encode_journal(journal);
-    newer[newer.find('\0') + 1] = '4';
+    newer[newer.find('\0') + 1] = '9';
     const auto read = survey::decode_journal(newer);
     EXPECT_FALSE(read.journal);
     EXPECT_EQ(read.fault, JournalFault::OtherVersion);
+}
+
+// The version before ZIPs wrote no entries, and its journal is still finished.
+TEST(IntentJournal, TheVersionBeforeZipsIsRead)
+{
+    std::string older("gpx-survey-import journal\0" "3\0/phone/t.gpx\0/app/survey.csv\0/app/s.tmp\0" "7\0" "1\0"
+                      "1\0/phone/a.jpg\0/app/photosound/a.jpg\0" "0\0end\0", 115);
+    const std::uint64_t sum = survey::checksum_of(older);
+    for (int shift = 60; shift >= 0; shift -= 4)
+        older += "0123456789abcdef"[sum >> shift & 0xf];
+    const auto read = survey::decode_journal(older);
+    ASSERT_TRUE(read.journal);
+    ASSERT_EQ(read.journal->moves.size(), 1u);
+    EXPECT_EQ(read.journal->moves[0].to, "/app/photosound/a.jpg");
+    EXPECT_EQ(read.journal->moves[0].entry, "");
 }
 
 // Whether any of many names is taken, as the photo folder is asked.

@@ -150,6 +150,9 @@ TEST_P(PowerCut, EveryStateACutMayLeaveRecoversToBeforeOrAfter)
         {Devices::CrossToFuseFat,
          {{57, 15917, 816}, {57, 15917, 816}, {67, 15999, 816}, {272, 31115, 816}, {325, 47020, 1620}}},
         {Devices::SameWithoutRefusingRenames, {{38, 139, 47}, {38, 139, 47}, {50, 165, 48}, {51, 169, 48}, {85, 296, 87}}},
+        {Devices::FromZip, {{39, 1081, 136}, {39, 1081, 136}, {47, 1095, 136}, {104, 1533, 136}, {139, 2602, 265}}},
+        {Devices::FromZipToFuseFat,
+         {{50, 11789, 801}, {50, 11789, 801}, {58, 11803, 801}, {135, 14290, 801}, {181, 26067, 1590}}},
     };
     const std::vector<Explored>& courses = expected.at(testing_support::as_on_this_system(GetParam()));
     for (std::size_t course = 0; course < courses.size(); ++course) {

@@ -26,7 +26,8 @@ struct FileFilter {
     std::string_view name;
     std::string_view patterns;
 };
-inline constexpr FileFilter file_filters[] = {{"GPX files", "*.gpx"}, {"All files", "*.*"}};
+// A track the phone app shares is a ZIP, read as it is.
+inline constexpr FileFilter file_filters[] = {{"GPX files and shared tracks", "*.gpx;*.zip"}, {"All files", "*.*"}};
 
 inline constexpr int client_width = 14115;
 inline constexpr int client_height = 3030;

@@ -1,8 +1,9 @@
-// Feeds arbitrary bytes to the import as a GPX file in a private program
-// folder and checks what must hold for every input: it succeeds or fails
-// with a RuntimeError; a failure changes no file; a success writes one
-// well-formed line per record and moves files only from the GPX folder into
-// the photo folder.
+// Feeds arbitrary bytes to the import as the chosen file in a private
+// program folder (a GPX file, or a shared track's ZIP when they open as one)
+// and checks what must hold for every input: it succeeds or fails with a
+// RuntimeError; a failure changes no file; a success writes one well-formed
+// line per record and moves files only from the GPX folder into the photo
+// folder, or copies them there out of a ZIP that stays as it was.
 #include "import/runtime_error.h"
 #include "import/waypoint_import.h"
 #include "tests/support/temp_folder.h"
@@ -66,8 +67,9 @@ void check_survey(const std::string& survey, std::int16_t obs_count)
 }
 
 // Every change is the survey file, or a file gone from the phone folder and
-// arrived, unchanged, in the photo folder.
-void check_changes(const Tree& before, const Tree& after)
+// arrived, unchanged, in the photo folder; from a ZIP, which stays, only new
+// files in the photo folder.
+void check_changes(const Tree& before, const Tree& after, bool from_zip)
 {
     const std::string phone = "phone/";
     const std::string photos = "app/photosound/";
@@ -78,6 +80,10 @@ void check_changes(const Tree& before, const Tree& after)
         if (name == "app/survey.csv")
             continue;
         require(name.starts_with(photos), "a file appeared outside the photo folder");
+        if (from_zip) {
+            require(old == before.end(), "a file copied out of a ZIP replaced another");
+            continue;
+        }
         const std::string source = phone + name.substr(photos.size());
         require(before.count(source) && before.at(source) == content && !after.count(source),
                 "a photo arrived that did not leave the phone folder");
@@ -85,6 +91,7 @@ void check_changes(const Tree& before, const Tree& after)
     for (const auto& [name, content] : before) {
         if (after.count(name))
             continue;
+        require(!from_zip, "a file vanished in an import from a ZIP");
         require(name.starts_with(phone), "a file vanished outside the phone folder");
         require(after.count(photos + name.substr(phone.size())), "a photo vanished");
     }
@@ -107,7 +114,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         survey::import_waypoints(gpx.string(), (scene.root() / "phone").string() + "/",
                                  (scene.root() / "app").string(), obs_count);
     } catch (const survey::RuntimeError& error) {
-        require(error.kind() >= survey::ErrorKind::Overflow && error.kind() <= survey::ErrorKind::InputPastEndOfFile,
+        require(error.kind() >= survey::ErrorKind::Overflow && error.kind() <= survey::ErrorKind::InvalidFileFormat,
                 "error of no listed kind");
         require(obs_count == 0, "a failed import counted records");
         require(testing_support::snapshot(scene.root()) == before, "a failed import changed files");
@@ -115,7 +122,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     }
     const Tree after = testing_support::snapshot(scene.root());
     check_survey(testing_support::read_file(scene.root() / "app" / "survey.csv"), obs_count);
-    check_changes(before, after);
+    check_changes(before, after, bytes.starts_with("PK\x03\x04"));
     scene.reset();
     return 0;
 }

@@ -2,6 +2,7 @@
 
 #include "import/waypoint_import.h"
 #include "tests/support/test_platform.h"
+#include "tests/support/zip_builder.h"
 
 namespace testing_support {
 
@@ -9,7 +10,13 @@ using survey::RecoveryOutcome;
 
 const std::vector<Devices> every_devices = {Devices::Same,          Devices::Cross,
                                             Devices::CrossToFat,    Devices::SameOnFuseFat,
-                                            Devices::CrossToFuseFat, Devices::SameWithoutRefusingRenames};
+                                            Devices::CrossToFuseFat, Devices::SameWithoutRefusingRenames,
+                                            Devices::FromZip,       Devices::FromZipToFuseFat};
+
+bool from_zip(Devices devices)
+{
+    return devices == Devices::FromZip || devices == Devices::FromZipToFuseFat;
+}
 
 std::string name_of(Devices devices)
 {
@@ -20,6 +27,8 @@ std::string name_of(Devices devices)
     case Devices::SameOnFuseFat: return "SameDeviceOnFuseFat";
     case Devices::CrossToFuseFat: return "CrossDeviceToFuseFat";
     case Devices::SameWithoutRefusingRenames: return "SameDeviceWithoutRefusingRenames";
+    case Devices::FromZip: return "FromZip";
+    case Devices::FromZipToFuseFat: return "FromZipToFuseFat";
     }
     return "";
 }
@@ -43,13 +52,38 @@ int steps_of(Devices devices)
     case Devices::SameOnFuseFat: return 52;
     case Devices::CrossToFuseFat: return 106;
     case Devices::SameWithoutRefusingRenames: return 47;
+    case Devices::FromZip: return 55;
+    case Devices::FromZipToFuseFat: return 87;
     }
     return 0;
+}
+
+namespace {
+
+// The sample's files in the phone folder become one ZIP there, as the app
+// shares a track.
+void share_as_zip(const std::filesystem::path& phone, const std::string& zip_name)
+{
+    ZipBuilder zip;
+    for (const char* name : {"field-day.gpx", "p1.jpg", "p2.jpg", "p3.jpg", "p4.jpg"}) {
+        zip.add(name, read_file(phone / name));
+        std::filesystem::remove(phone / name);
+    }
+    write_file(phone / zip_name, zip.finish());
+}
+
+}  // namespace
+
+std::string SampleChangeOn::sample_name() const
+{
+    return from_zip(devices()) ? "field-day.zip" : "field-day.gpx";
 }
 
 void SampleChangeOn::SetUp()
 {
     put_sample();
+    if (from_zip(devices()))
+        share_as_zip(phone(), sample_name());
     write_file(survey_csv(), "earlier survey\r\n");
     take_trees();
 }
@@ -76,11 +110,13 @@ void SampleChangeOn::take_trees()
 void SampleChangeOn::act_as_devices(FailingEffects& effects) const
 {
     const Devices devices = this->devices();
-    if (devices == Devices::Cross || devices == Devices::CrossToFat || devices == Devices::CrossToFuseFat)
+    if (devices == Devices::Cross || devices == Devices::CrossToFat || devices == Devices::CrossToFuseFat ||
+        devices == Devices::FromZipToFuseFat)
         effects.cross_devices();
     if (devices != Devices::Same && devices != Devices::Cross)
         effects.no_unnamed_files();
-    if (devices == Devices::SameOnFuseFat || devices == Devices::CrossToFuseFat) {
+    if (devices == Devices::SameOnFuseFat || devices == Devices::CrossToFuseFat ||
+        devices == Devices::FromZipToFuseFat) {
         effects.no_refusing_renames();
         effects.no_hard_links();
         effects.invent_identities();
@@ -91,11 +127,11 @@ void SampleChangeOn::act_as_devices(FailingEffects& effects) const
 
 std::optional<survey::RuntimeError> SampleChangeOn::import_and_archive(survey::FileEffects& effects)
 {
-    if (auto error = import(phone() / "field-day.gpx", effects))
+    if (auto error = import(sample_path(), effects))
         return error;
     imported_ = everything();
     try {
-        survey::archive_gpx(effects, (phone() / "field-day.gpx").string(), "field-day.gpx", app().string());
+        survey::archive_gpx(effects, sample_path(), sample_name(), app().string());
     } catch (const survey::RuntimeError& error) {
         return error;
     }
@@ -138,7 +174,7 @@ void SampleChangeOn::expect_user_can_go_on(survey::FileEffects& effects, const s
     imported_.clear();
     const Tree now = everything();
     if (now == after_import_) {
-        survey::archive_gpx(effects, (phone() / "field-day.gpx").string(), "field-day.gpx", app().string());
+        survey::archive_gpx(effects, sample_path(), sample_name(), app().string());
     } else if (now == before_) {
         ASSERT_FALSE(import_and_archive(effects)) << where;
     }

@@ -17,7 +17,21 @@ namespace testing_support {
 // inode number on each look, with the phone folder on it or on a card.
 // A program folder, with the phone folder on it, whose file system has no
 // renames that refuse a taken name but hard links, as some network shares.
-enum class Devices { Same, Cross, CrossToFat, SameOnFuseFat, CrossToFuseFat, SameWithoutRefusingRenames };
+// And the sample shared as a ZIP, its photos copied out under their working
+// names, as on Windows: from a phone folder on the program folder's file
+// system, or from a card, with the program folder on FAT through FUSE.
+enum class Devices {
+    Same,
+    Cross,
+    CrossToFat,
+    SameOnFuseFat,
+    CrossToFuseFat,
+    SameWithoutRefusingRenames,
+    FromZip,
+    FromZipToFuseFat,
+};
+
+bool from_zip(Devices devices);
 
 extern const std::vector<Devices> every_devices;
 std::string name_of(Devices devices);
@@ -56,6 +70,9 @@ protected:
 
     // Imports the sample, then archives it as the window does at close.
     std::optional<survey::RuntimeError> import_and_archive(survey::FileEffects& effects);
+    // The file the window would choose: the sample's GPX file, or its ZIP.
+    std::string sample_name() const;
+    std::string sample_path() const { return (phone() / sample_name()).string(); }
 
     void restore_before() { restore(app().parent_path(), before_); }
 

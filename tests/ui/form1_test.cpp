@@ -300,7 +300,7 @@ TEST_P(AFailure, IsShownWithItsKindAndPlace)
 }
 
 // Under the archive's error, since the window then closes.
-const std::string by_hand = "\n\nThe GPX file stays where it is, at " + gpx +
+const std::string by_hand = "\n\nThe imported file stays where it is, at " + gpx +
                             ", and its records are already in survey.csv, so do not import it again: to archive it "
                             "by hand, move it into " + app + "/saveGPX.";
 const std::string held_gpx = "Another program has this GPX file open, perhaps a text editor: close it there first.";

@@ -302,7 +302,7 @@ void Form1WidgetTest::a_photo_chosen_by_mistake_says_which_file_to_choose()
     QVERIFY(app_.mkdir("demo phone"));
     const QString photo = put_gpx("photo.jpg", QByteArray("\xFF\xD8\xFF\xE0\0\x10JFIF\0\x01\x01\0\0\x01", 17));
     browse_to(photo);
-    QCOMPARE(dialog_setups_, QStringList{app_file("demo phone") + " | GPX files (*.gpx);;All files (*)"});
+    QCOMPARE(dialog_setups_, QStringList{app_file("demo phone") + " | GPX files and shared tracks (*.gpx *.zip);;All files (*)"});
     click(Command1());
     QCOMPARE(errors_, QStringList{"Index out of range\nphoto.jpg, line 1\n\nThis is not a GPX file from the phone: it "
                                   "looks like a JPEG photo. Choose the track's GPX file, whose name ends in .gpx, in "

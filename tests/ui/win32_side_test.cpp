@@ -65,7 +65,7 @@ TEST(PixelLayout, TakesTwipsAtTheScreensDotsPerInch)
 
 TEST(OpenFileDialog, OffersGpxFilesFirstThenEveryFile)
 {
-    const wchar_t expected[] = L"GPX files (*.gpx)\0*.gpx\0All files (*.*)\0*.*\0";
+    const wchar_t expected[] = L"GPX files and shared tracks (*.gpx;*.zip)\0*.gpx;*.zip\0All files (*.*)\0*.*\0";
     EXPECT_EQ(dialog_filters(), std::wstring(expected, std::size(expected)));
 }
 
