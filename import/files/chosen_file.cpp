@@ -34,10 +34,12 @@ ByteStream ChosenFile::stream()
         track_reader_ = std::make_unique<ZipEntryReader>(file_, *track_, file_.path());
         return ByteStream([this](char* out, std::size_t size) { return track_reader_->read_some(out, size); });
     }
-    return ByteStream([this](char* out, std::size_t size) {
+    // At offsets, as its first bytes were read to tell a ZIP.
+    return ByteStream([this, offset = std::uint64_t{0}](char* out, std::size_t size) mutable {
         std::size_t got = 0;
-        if (effects_.read_some(file_.fd(), out, size, got) != 0)
+        if (effects_.read_at(file_.fd(), offset, out, size, got) != 0)
             throw RuntimeError::for_file(ErrorKind::DeviceIoError, file_.path());
+        offset += got;
         return got;
     });
 }

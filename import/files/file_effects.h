@@ -49,8 +49,9 @@ public:
     virtual int open_to_read(const std::string& path, int& fd, Links links = Links::NotFollowed) = 0;
     // Reads what is there, up to `size` bytes; `got` is 0 at the end.
     virtual int read_some(int fd, char* out, std::size_t size, std::size_t& got) = 0;
-    // Reads at `offset`, leaving the file's position as it was, as a ZIP's
-    // directory and entries are read; `got` is short only at the end.
+    // Reads at `offset`, as a ZIP's directory and entries are read; `got` is
+    // short only at the end. Windows moves the file's position with it, so a
+    // file read so is read only so.
     virtual int read_at(int fd, std::uint64_t offset, char* out, std::size_t size, std::size_t& got) = 0;
     virtual int status_of(int fd, FileStatus& status) = 0;
     // Whether this user may add and remove names in `folder`.
