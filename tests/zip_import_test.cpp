@@ -2,12 +2,14 @@
 #include "import/gpx/waypoint_parser.h"
 #include "import/waypoint_import.h"
 #include "tests/support/gpx_builder.h"
+#include "tests/support/failing_effects.h"
 #include "tests/support/import_fixture.h"
 #include "tests/support/zip_builder.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <functional>
 #include <vector>
 
@@ -82,6 +84,37 @@ TEST_F(ZipImport, AGpxWithEveryOptionalOutputReadsInPlace)
     const auto error = import(put_zip({{"2025-05-23_01-07-04_etiqueta.gpx", text}}));
     ASSERT_FALSE(error) << error->what();
     EXPECT_EQ(obs_count, 1);
+}
+
+// The ZIP opens once, to be read, and then no more, as when it is moved away
+// before its photos are copied out.
+class GoneOnceRead : public testing_support::FailingEffects {
+public:
+    explicit GoneOnceRead(std::string zip) : zip_(std::move(zip)) {}
+    int open_to_read(const std::string& path, int& fd, survey::Links links) override
+    {
+        if (path == zip_ && opened_++ > 0)
+            return ENOENT;
+        return FailingEffects::open_to_read(path, fd, links);
+    }
+
+private:
+    std::string zip_;
+    int opened_ = 0;
+};
+
+TEST_F(ZipImport, AZipGoneBeforeItsPhotosAreCopiedIsNamedAsSuch)
+{
+    const fs::path zip = put_zip(shared_sample());
+    const auto before = everything();
+    GoneOnceRead effects(zip.string());
+    const auto error = import(zip, effects);
+    ASSERT_TRUE(error);
+    EXPECT_EQ(error->kind(), ErrorKind::FileNotFound) << error->what();
+    EXPECT_EQ(error->path(), zip.string());
+    EXPECT_EQ(error->entry(), "p1.jpg");
+    EXPECT_NE(error->detail().find("could not be read again"), std::string::npos) << error->detail();
+    EXPECT_EQ(everything(), before);
 }
 
 struct ZipFault {

@@ -38,7 +38,11 @@ struct Shape {
     ZipEntryShape shape;
     bool zip64;
     std::string read_name;
+    std::string comment = "";
 };
+
+// An end record of an empty ZIP, as a comment may hold one.
+const std::string end_record_in_a_comment = std::string("PK\x05\x06", 4) + std::string(18, '\0');
 
 class ZipShapes : public ::testing::TestWithParam<Shape> {};
 
@@ -52,6 +56,7 @@ TEST_P(ZipShapes, ReadBackByteForByte)
     zip.add("empty.3gpp", "", shape.shape);
     if (shape.zip64)
         zip.as_zip64();
+    zip.comment(shape.comment);
     const auto read = read_back(zip.finish());
     ASSERT_EQ(read.size(), 3u) << shape.what;
     EXPECT_EQ(read[0], std::make_pair(shape.read_name,
@@ -70,7 +75,11 @@ INSTANTIATE_TEST_SUITE_P(
                       Shape{"UTF-8 with the flag", "۲۰۱۷-۰۶-۰۶.gpx", {}, false, "۲۰۱۷-۰۶-۰۶.gpx"},
                       Shape{"UTF-8 without the flag", "forêt.gpx", {.utf8_flag = false}, false, "forêt.gpx"},
                       Shape{"code page 437 without the flag", "for\x88t.gpx", {.utf8_flag = false}, false,
-                            "forêt.gpx"}));
+                            "forêt.gpx"},
+                      Shape{"an end record in its comment", "track.gpx", {}, false, "track.gpx",
+                            end_record_in_a_comment},
+                      Shape{"ZIP64, an end record in its comment", "track.gpx", {}, true, "track.gpx",
+                            end_record_in_a_comment}));
 
 struct Fault {
     const char* what;
@@ -149,7 +158,7 @@ INSTANTIATE_TEST_SUITE_P(
         Fault{"a drive letter", [] { return spoiled([](ZipBuilder& zip) { zip.add("C:p2.jpg", ""); }); }, "C:p2.jpg",
               "outside its own folder"},
         Fault{"a control character", [] { return spoiled([](ZipBuilder& zip) { zip.add("p\n2.jpg", ""); }); },
-              "p\n2.jpg", "no disk can hold"},
+              "p\uFFFD2.jpg", "no disk can hold"},
         Fault{"a name twice", [] { return spoiled([](ZipBuilder& zip) { zip.add("p1.jpg", "other"); }); }, "p1.jpg",
               "same name"}));
 

@@ -155,16 +155,40 @@ FileStatus copy_without_replacing(FileEffects& effects, const FileMove& move)
     return copied;
 }
 
+namespace {
+
+// A fault of the ZIP's own bytes names its entry and says what to do. A ZIP
+// that cannot be opened or read again, moments after it was read whole, was
+// moved or its disk failed: that is what the user must hear, not that the
+// photo is missing.
+template <typename Step>
+auto reading_the_track(const FileMove& move, Step step) -> decltype(step())
+{
+    try {
+        return step();
+    } catch (const RuntimeError& error) {
+        if (!error.entry().empty())
+            throw;
+        throw error.in_entry(move.entry->name)
+            .with_detail("The shared track could not be read again to copy \"" + move.entry->name +
+                         "\" out of it: put the ZIP back where it was, or check its disk, and import again.");
+    }
+}
+
+}  // namespace
+
 void copy_out_of_track(FileEffects& effects, const FileMove& move)
 {
     if (!move.entry->found)
         throw move_failure(effects, ENOENT, move);
-    const ReadOnlyFile zip(effects, move.source, Links::Followed);
-    ZipEntryReader entry(zip, *move.entry->found, move.source);
+    const ReadOnlyFile zip = reading_the_track(move, [&] { return ReadOnlyFile(effects, move.source, Links::Followed); });
+    ZipEntryReader entry =
+        reading_the_track(move, [&] { return ZipEntryReader(zip, *move.entry->found, move.source); });
     place_copy(effects, move, [&](int copy, CopySide& failed) {
         std::string block(copy_block_size, '\0');
         failed = CopySide::Copy;
-        while (const std::size_t got = entry.read_some(block.data(), block.size()))
+        while (const std::size_t got =
+                   reading_the_track(move, [&] { return entry.read_some(block.data(), block.size()); }))
             if (const int error = effects.write_all(copy, std::string_view(block.data(), got)))
                 return error;
         return 0;

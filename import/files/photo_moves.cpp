@@ -1,6 +1,7 @@
 #include "import/files/photo_moves.h"
 
 #include "import/files/chosen_file.h"
+#include "import/files/file_error.h"
 #include "import/files/program_folders.h"
 #include "import/zip/shared_track.h"
 
@@ -16,8 +17,9 @@ RuntimeError photo_move_error(const RuntimeError& error, const PhotoMove& photo)
                                   ": was this file imported before? If it was, there is nothing more to import; if "
                                   "not, move the older file out of the photo folder and import again.");
     case ErrorKind::FileNotFound:
+        // A ZIP that could not be read again has said so itself.
         if (!error.entry().empty())
-            return placed.with_detail("The shared track holds no file " + named +
+            return explained(placed, "The shared track holds no file " + named +
                                       ": share the track again from the phone, with its photos, and import the new "
                                       "ZIP; or copy the track's folder from the phone and choose its GPX file.");
         return placed.with_detail("There is no file " + named +

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <optional>
 #include <unordered_set>
 
 namespace survey {
@@ -43,8 +44,32 @@ std::string read_checked(const ArchiveBytes& bytes, std::uint64_t offset, std::u
     return out;
 }
 
-// The end record is the last one whose comment reaches the file's end; the
-// ZIP64 end record, when a locator stands just before it, overrides it.
+// The directory an end record found at `end_at` in `tail` (read from
+// `tail_at`) tells of, the ZIP64 end record's when a locator stands just
+// before it; none when its directory does not end where that record begins,
+// as a signature that is only part of a comment does not.
+std::optional<Directory> directory_told_at(const ArchiveBytes& bytes, const std::string& tail, std::size_t at,
+                                           std::uint64_t tail_at, const std::string& zip_path)
+{
+    std::uint64_t record_at = tail_at + at;
+    Directory directory{little_endian(tail, at + 16, 4), little_endian(tail, at + 12, 4), little_endian(tail, at + 10, 2)};
+    if (record_at >= zip64_locator_size) {
+        const std::string locator = read_checked(bytes, record_at - zip64_locator_size, zip64_locator_size, zip_path);
+        if (little_endian(locator, 0, 4) == zip64_locator_signature) {
+            record_at = little_endian(locator, 8, 8);
+            const std::string end64 = read_checked(bytes, record_at, zip64_end_size, zip_path);
+            if (little_endian(end64, 0, 4) != zip64_end_signature)
+                return std::nullopt;
+            directory = {little_endian(end64, 48, 8), little_endian(end64, 40, 8), little_endian(end64, 32, 8)};
+        }
+    }
+    if (directory.offset > record_at || record_at - directory.offset != directory.size)
+        return std::nullopt;
+    return directory;
+}
+
+// The end record is the last one whose comment reaches the file's end and
+// whose directory ends where it begins.
 Directory find_directory(const ArchiveBytes& bytes, const std::string& zip_path)
 {
     const std::uint64_t size = bytes.size();
@@ -52,25 +77,17 @@ Directory find_directory(const ArchiveBytes& bytes, const std::string& zip_path)
     if (tail_size < end_size)
         throw damaged_zip(zip_path);
     const std::string tail = read_checked(bytes, size - tail_size, tail_size, zip_path);
-    std::size_t at = tail.size() - end_size;
-    while (little_endian(tail, at, 4) != end_signature || at + end_size + little_endian(tail, at + 20, 2) != tail.size()) {
-        if (at-- == 0)
+    for (std::size_t at = tail.size() - end_size + 1; at-- > 0;) {
+        if (little_endian(tail, at, 4) != end_signature || at + end_size + little_endian(tail, at + 20, 2) != tail.size())
+            continue;
+        const std::optional<Directory> directory = directory_told_at(bytes, tail, at, size - tail_size, zip_path);
+        if (!directory)
+            continue;
+        if (directory->size > largest_directory || directory->count > directory->size / central_size)
             throw damaged_zip(zip_path);
+        return *directory;
     }
-    const std::uint64_t end_at = size - tail_size + at;
-    Directory directory{little_endian(tail, at + 16, 4), little_endian(tail, at + 12, 4), little_endian(tail, at + 10, 2)};
-    if (end_at >= zip64_locator_size) {
-        const std::string locator = read_checked(bytes, end_at - zip64_locator_size, zip64_locator_size, zip_path);
-        if (little_endian(locator, 0, 4) == zip64_locator_signature) {
-            const std::string end64 = read_checked(bytes, little_endian(locator, 8, 8), zip64_end_size, zip_path);
-            if (little_endian(end64, 0, 4) != zip64_end_signature)
-                throw damaged_zip(zip_path);
-            directory = {little_endian(end64, 48, 8), little_endian(end64, 40, 8), little_endian(end64, 32, 8)};
-        }
-    }
-    if (directory.size > largest_directory || directory.count > directory.size / central_size)
-        throw damaged_zip(zip_path);
-    return directory;
+    throw damaged_zip(zip_path);
 }
 
 // Only the fields saturated in the header are in the ZIP64 extra field, in
@@ -162,12 +179,23 @@ bool is_hostile_name(std::string_view name)
     return false;
 }
 
-RuntimeError hostile_name(const std::string& zip_path, const std::string& name)
+// The name as a message can show it: a control character, which would
+// break its lines, as the replacement character.
+std::string shown_name(std::string_view name)
+{
+    std::string shown;
+    for (const char c : name)
+        shown += static_cast<unsigned char>(c) < 0x20 ? std::string_view("\uFFFD") : std::string_view(&c, 1);
+    return shown;
+}
+
+// `name` is UTF-8, or made so.
+RuntimeError hostile_name(const std::string& zip_path, std::string_view name)
 {
     return zip_fault(zip_path, "This ZIP names a file outside its own folder, or one no disk can hold, which the "
                                "phone app never does: it may not be the track the phone shared. Choose the ZIP the "
                                "phone shared, or unpack it with another tool and choose the GPX file.")
-        .in_entry(name);
+        .in_entry(shown_name(name));
 }
 
 }  // namespace
@@ -205,7 +233,7 @@ std::vector<ZipEntry> read_zip_directory(const ArchiveBytes& bytes, const std::s
         read_zip64_extra(std::string_view(records).substr(at + central_size + name_size, extra_size), entry, zip_path);
         at += central_size + name_size + extra_size + comment_size;
         if ((flags & utf8_flag) && !is_utf8(raw_name))
-            throw hostile_name(zip_path, std::string(raw_name));
+            throw hostile_name(zip_path, from_cp437(raw_name));
         entry.name = is_utf8(raw_name) ? std::string(raw_name) : from_cp437(raw_name);
         if (is_hostile_name(entry.name))
             throw hostile_name(zip_path, entry.name);

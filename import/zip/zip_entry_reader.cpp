@@ -82,6 +82,8 @@ struct ZipEntryReader::State {
             const int result = inflate(&stream, Z_NO_FLUSH);
             if (result == Z_STREAM_END)
                 stream_ended = true;
+            else if (result == Z_MEM_ERROR)
+                throw std::bad_alloc();
             else if (result != Z_OK)
                 throw damaged();
         }

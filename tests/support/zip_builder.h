@@ -34,6 +34,8 @@ public:
     }
     // Every size and offset in the ZIP64 extra field and the ZIP64 end records.
     void as_zip64() { zip64_ = true; }
+    // The ZIP's comment, after its end record.
+    void comment(std::string text) { comment_ = std::move(text); }
     // The directory keeps another CRC, or another size, than the bytes have.
     void spoil_crc(std::string_view name) { entry(name).crc_delta = 1; }
     void spoil_size(std::string_view name, std::int64_t delta) { entry(name).size_delta = delta; }
@@ -113,8 +115,8 @@ public:
         put(out, zip64_ ? 0xFFFF : entries_.size(), 2);
         put(out, zip64_ ? 0xFFFFFFFF : directory.size(), 4);
         put(out, zip64_ ? 0xFFFFFFFF : directory_at, 4);
-        put(out, 0, 2);
-        return out;
+        put(out, comment_.size(), 2);
+        return out + comment_;
     }
 
     static std::uint32_t crc_of(std::string_view bytes)
@@ -183,6 +185,7 @@ private:
 
     std::vector<Entry> entries_;
     bool zip64_ = false;
+    std::string comment_;
 };
 
 // A ZIP's bytes in memory, as the reader reads a file's.
@@ -192,6 +195,9 @@ public:
     std::uint64_t size() const override { return bytes_.size(); }
     void read_at(std::uint64_t offset, char* out, std::size_t count) const override
     {
+        // A read past the end is the reader's fault, which the sanitizers would not see here.
+        if (offset > bytes_.size() || count > bytes_.size() - offset)
+            throw std::out_of_range("a read past the ZIP's end");
         std::memcpy(out, bytes_.data() + offset, count);
     }
 
