@@ -44,7 +44,7 @@ std::string read_checked(const ArchiveBytes& bytes, std::uint64_t offset, std::u
     return out;
 }
 
-// The directory an end record found at `end_at` in `tail` (read from
+// The directory an end record found at `at` in `tail` (read from
 // `tail_at`) tells of, the ZIP64 end record's when a locator stands just
 // before it; none when its directory does not end where that record begins,
 // as a signature that is only part of a comment does not.
