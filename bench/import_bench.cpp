@@ -401,14 +401,20 @@ BENCHMARK(BM_PlanAgainstTabScan)
     ->UseManualTime()
     ->Unit(benchmark::kMicrosecond);
 
-// The same sightings with the phone's own fixes, without and with the
-// lines of its optional outputs.
-void BM_PhonePlanAgainstTabScan(benchmark::State& state)
+// A day's sightings with the phone's own fixes, with or without the lines
+// of its optional outputs.
+std::string phone_track(bool optional_lines)
 {
     std::string text = gpx::header();
     for (int n = 0; n < typical_sightings; ++n)
-        text += phone_sighting(n, state.range(0) != 0);
-    plan_against_tab_scan(state, text + gpx::track());
+        text += phone_sighting(n, optional_lines);
+    return text + gpx::track();
+}
+
+// The phone's track, without and with its optional lines.
+void BM_PhonePlanAgainstTabScan(benchmark::State& state)
+{
+    plan_against_tab_scan(state, phone_track(state.range(0) != 0));
 }
 BENCHMARK(BM_PhonePlanAgainstTabScan)->ArgName("optional_lines")->Arg(0)->Arg(1)->UseManualTime()->Unit(
     benchmark::kMicrosecond);
@@ -418,10 +424,7 @@ BENCHMARK(BM_PhonePlanAgainstTabScan)->ArgName("optional_lines")->Arg(0)->Arg(1)
 // directory, inflate and CRC-32 on top of the plan, in turns.
 void BM_PlanFromFileAgainstSharedTrack(benchmark::State& state)
 {
-    std::string text = gpx::header();
-    for (int n = 0; n < typical_sightings; ++n)
-        text += phone_sighting(n, false);
-    text += gpx::track();
+    const std::string text = phone_track(false);
     const TempFolder folder;
     const fs::path gpx_path = folder.path() / "track.gpx";
     const fs::path zip_path = folder.path() / "track.zip";

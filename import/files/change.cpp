@@ -467,10 +467,10 @@ private:
 
     static JournalMove journal_move(const FileMove& move)
     {
-        if (!move.entry || !move.entry->found)
-            return {move.source, move.target(), move.entry ? move.entry->name : std::string(), 0, 0};
-        const ZipEntry& entry = *move.entry->found;
-        return {move.source, move.target(), move.entry->name, entry.size, entry.crc32};
+        if (!move.entry)
+            return {move.source, move.target()};
+        const std::optional<ZipEntry>& found = move.entry->found;
+        return {move.source, move.target(), move.entry->name, found ? found->size : 0, found ? found->crc32 : 0};
     }
 
     // A copy out of a ZIP leaves no source to remove (R11).

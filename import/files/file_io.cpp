@@ -17,6 +17,24 @@ int open_handle(FileEffects& effects, const std::string& path, FileHandle& handl
     return 0;
 }
 
+// Hands each block of the file at `path` to `take`, in order.
+template <typename Take>
+int read_in_blocks(FileEffects& effects, const std::string& path, Take take)
+{
+    FileHandle file;
+    if (const int error = open_handle(effects, path, file))
+        return error;
+    std::string block(copy_block_size, '\0');
+    for (;;) {
+        std::size_t got = 0;
+        if (const int error = read_block(effects, file.fd(), block.data(), block.size(), got))
+            return error;
+        take(std::string_view(block.data(), got));
+        if (got < block.size())
+            return 0;
+    }
+}
+
 }  // namespace
 
 int read_block(FileEffects& effects, int fd, char* out, std::size_t size, std::size_t& got)
@@ -35,19 +53,8 @@ int read_block(FileEffects& effects, int fd, char* out, std::size_t size, std::s
 
 int read_whole_file(FileEffects& effects, const std::string& path, std::string& bytes)
 {
-    FileHandle file;
-    if (const int error = open_handle(effects, path, file))
-        return error;
     bytes.clear();
-    std::string block(copy_block_size, '\0');
-    for (;;) {
-        std::size_t got = 0;
-        if (const int error = read_block(effects, file.fd(), block.data(), block.size(), got))
-            return error;
-        bytes.append(block, 0, got);
-        if (got < block.size())
-            return 0;
-    }
+    return read_in_blocks(effects, path, [&bytes](std::string_view block) { bytes += block; });
 }
 
 int copy_bytes(FileEffects& effects, int from, int to, CopySide& failed)
@@ -97,20 +104,11 @@ int size_and_crc32(FileEffects& effects, const std::string& path, std::uint64_t&
 {
     size = 0;
     crc = 0;
-    FileHandle file;
-    if (const int error = open_handle(effects, path, file))
-        return error;
-    std::string block(copy_block_size, '\0');
-    for (;;) {
-        std::size_t got = 0;
-        if (const int error = read_block(effects, file.fd(), block.data(), block.size(), got))
-            return error;
+    return read_in_blocks(effects, path, [&](std::string_view block) {
         crc = static_cast<std::uint32_t>(
-            ::crc32(crc, reinterpret_cast<const Bytef*>(block.data()), static_cast<uInt>(got)));
-        size += got;
-        if (got < block.size())
-            return 0;
-    }
+            ::crc32(crc, reinterpret_cast<const Bytef*>(block.data()), static_cast<uInt>(block.size())));
+        size += block.size();
+    });
 }
 
 }  // namespace survey
